@@ -1,0 +1,39 @@
+#include "ReportModel.h"
+
+void ReportModel::setColumns(const QList<Column> &columns)
+{
+    const int oldCount = int(m_columns.size());
+    if (oldCount > 0) {
+        beginRemoveColumns(QModelIndex(), 0, oldCount - 1);
+        m_columns.clear();
+        endRemoveColumns();
+    }
+    if (!columns.isEmpty()) {
+        beginInsertColumns(QModelIndex(), 0, int(columns.size()) - 1);
+        m_columns = columns;
+        endInsertColumns();
+    }
+}
+
+int ReportModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_columns.size());
+}
+
+QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_columns.size())
+        return m_columns[section].header;
+    return QVariant();
+}
+
+QVariant ReportModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+        return QVariant();
+    if (index.column() == 0)
+        return firstColumnText(index.row());
+    if (index.column() == 1)
+        return secondColumnText(index.row());
+    return QString();
+}

@@ -1,0 +1,63 @@
+#include "SettingsStore.h"
+
+#include "AppFailure.h"
+
+#include <QDir>
+#include <QSettings>
+
+namespace {
+const QString Organisation = QStringLiteral("Ardenwick");
+const QString Application = QStringLiteral("Tollervane");
+const QString Section = QStringLiteral("Tollervane");
+} // namespace
+
+SettingsStore::SettingsStore()
+    : m_filePath(QSettings(QSettings::IniFormat, QSettings::UserScope, Organisation, Application).fileName())
+{
+}
+
+SettingsStore::SettingsStore(const QString &filePath)
+    : m_filePath(filePath)
+{
+}
+
+QString SettingsStore::filePathInConfigDir(const QString &configDir)
+{
+    return QDir(configDir).filePath(Organisation + QLatin1Char('/') + Application + QStringLiteral(".conf"));
+}
+
+QString SettingsStore::read(const QString &key, const QString &defaultValue) const
+{
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    settings.beginGroup(Section);
+    return settings.value(key, defaultValue).toString();
+}
+
+bool SettingsStore::contains(const QString &key) const
+{
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    settings.beginGroup(Section);
+    return settings.contains(key);
+}
+
+void SettingsStore::save(const QString &key, const QString &value)
+{
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    settings.beginGroup(Section);
+    settings.setValue(key, value);
+    settings.endGroup();
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        throw AppFailure(QStringLiteral("Could not save the setting \"%1\" to %2").arg(key, m_filePath));
+}
+
+QMap<QString, QString> SettingsStore::all() const
+{
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    settings.beginGroup(Section);
+    QMap<QString, QString> values;
+    const QStringList keys = settings.childKeys();
+    for (const QString &key : keys)
+        values.insert(key, settings.value(key).toString());
+    return values;
+}

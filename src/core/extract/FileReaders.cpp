@@ -1,0 +1,76 @@
+#include "FileReaders.h"
+
+#include "app/AppFailure.h"
+#include "app/ErrorTrap.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+LineArray::LineArray()
+    : m_lines{LineSpan{}}
+{
+}
+
+LineArray::LineArray(QByteArray buffer, std::vector<LineSpan> lines)
+    : m_buffer(std::move(buffer))
+    , m_lines(std::move(lines))
+{
+    if (m_lines.empty())
+        m_lines.push_back(LineSpan{});
+}
+
+QByteArray readWholeFile(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw AppFailure(QStringLiteral("File not found: %1").arg(path));
+    if (info.isDir())
+        throw AppFailure(QStringLiteral("Path is a folder, not a file: %1").arg(path));
+    if (!info.isFile())
+        throw AppFailure(QStringLiteral("Not a regular file: %1").arg(path));
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw AppFailure(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
+
+    // Read straight into one buffer of the file's size; a file that grows
+    // while it is read is read to its new end.
+    QByteArray buffer(file.size(), Qt::Uninitialized);
+    qsizetype filled = 0;
+    while (filled < buffer.size()) {
+        const qint64 got = file.read(buffer.data() + filled, buffer.size() - filled);
+        if (got < 0)
+            throw AppFailure(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+        if (got == 0)
+            break;
+        filled += got;
+    }
+    buffer.truncate(filled);
+    char more[65536];
+    for (qint64 got; (got = file.read(more, sizeof more)) != 0;) {
+        if (got < 0)
+            throw AppFailure(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+        buffer.append(more, got);
+    }
+    return buffer;
+}
+
+LineArray ReadFileToStringFSOLine(const QString &path, Prompts &prompts)
+{
+    ErrorTrap trap(prompts, QStringLiteral("Main.ReadFileToStringFSOLine"));
+    LineArray lines;
+    trap.step(100, [&] {
+        QByteArray buffer = readWholeFile(path);
+        std::vector<LineSpan> spans = splitLines(buffer);
+        lines = LineArray(std::move(buffer), std::move(spans));
+    });
+    return lines;
+}
+
+BlockArray ReadFileToStringFSO(const QString &path, Prompts &prompts)
+{
+    ErrorTrap trap(prompts, QStringLiteral("Main.ReadFileToStringFSO"));
+    BlockArray blocks;
+    trap.step(100, [&] { blocks = BlockArray(readWholeFile(path)); });
+    return blocks;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "LineSplitter.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <vector>
+
+class Prompts;
+
+// A file as its lines: the file's bytes, read once into one buffer, and where
+// each line lies in it. Always at least one line.
+class LineArray
+{
+public:
+    LineArray();
+    LineArray(QByteArray buffer, std::vector<LineSpan> lines);
+
+    qsizetype size() const { return qsizetype(m_lines.size()); }
+    QByteArrayView line(qsizetype index) const
+    {
+        const LineSpan &span = m_lines[size_t(index)];
+        return QByteArrayView(m_buffer.constData() + span.offset, span.length);
+    }
+    const QByteArray &buffer() const { return m_buffer; }
+
+private:
+    QByteArray m_buffer;
+    std::vector<LineSpan> m_lines;
+};
+
+// A file as blocks of at most 65,536 characters that joined give the whole
+// file. Always at least one block (an empty file is one empty block). The
+// whole text stays available, so a search can run across block boundaries.
+class BlockArray
+{
+public:
+    static constexpr qsizetype BlockSize = 65536;
+
+    BlockArray() = default;
+    explicit BlockArray(QByteArray buffer) : m_buffer(std::move(buffer)) {}
+
+    qsizetype size() const { return m_buffer.isEmpty() ? 1 : (m_buffer.size() + BlockSize - 1) / BlockSize; }
+    QByteArrayView block(qsizetype index) const
+    {
+        const qsizetype start = index * BlockSize;
+        return QByteArrayView(m_buffer).sliced(start, qMin(BlockSize, m_buffer.size() - start));
+    }
+    const QByteArray &wholeText() const { return m_buffer; }
+
+private:
+    QByteArray m_buffer;
+};
+
+// Reads a whole file into one buffer. Throws AppFailure when the path is not
+// a readable regular file.
+QByteArray readWholeFile(const QString &path);
+
+// The two readers. Each has its own error trap: an unreadable file shows the
+// error box with the reader's location and gives one empty element.
+LineArray ReadFileToStringFSOLine(const QString &path, Prompts &prompts);
+BlockArray ReadFileToStringFSO(const QString &path, Prompts &prompts);

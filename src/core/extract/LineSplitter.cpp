@@ -1,0 +1,43 @@
+#include "LineSplitter.h"
+
+#include <cstring>
+
+namespace {
+const char *findByte(const char *from, const char *end, char byte)
+{
+    const void *hit = std::memchr(from, byte, static_cast<size_t>(end - from));
+    return hit ? static_cast<const char *>(hit) : end;
+}
+} // namespace
+
+std::vector<LineSpan> splitLines(QByteArrayView text)
+{
+    std::vector<LineSpan> lines;
+    const char *const begin = text.data();
+    const char *const end = begin + text.size();
+    if (text.isEmpty()) {
+        lines.push_back({0, 0});
+        return lines;
+    }
+
+    // Track the next LF and the next CR separately; each is searched again
+    // only after the scan has passed it, so the whole text is read once.
+    const char *nextLf = findByte(begin, end, '\n');
+    const char *nextCr = findByte(begin, end, '\r');
+    const char *lineStart = begin;
+    while (lineStart < end) {
+        if (nextLf < lineStart)
+            nextLf = findByte(lineStart, end, '\n');
+        if (nextCr < lineStart)
+            nextCr = findByte(lineStart, end, '\r');
+        const char *lineEnd = nextLf < nextCr ? nextLf : nextCr;
+        lines.push_back({lineStart - begin, lineEnd - lineStart});
+        if (lineEnd == end)
+            break;
+        const char *next = lineEnd + 1;
+        if (*lineEnd == '\r' && next < end && *next == '\n')
+            ++next;
+        lineStart = next;
+    }
+    return lines;
+}

@@ -1,0 +1,14 @@
+#include "ListviewContainsText.h"
+
+#include "filelist/FileListModel.h"
+#include "results/ResultsModel.h"
+
+bool ListviewContainsText(const ResultsModel &results, QByteArrayView text)
+{
+    return results.firstColumnContains(text);
+}
+
+bool ListviewContainsText(const FileListModel &files, const QString &text)
+{
+    return files.contains(text);
+}

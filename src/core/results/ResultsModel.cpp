@@ -1,0 +1,192 @@
+#include "ResultsModel.h"
+
+#include "app/Latin1.h"
+
+#include <QTimer>
+
+ResultsModel::ResultsModel(QObject *parent)
+    : ReportModel(parent)
+    , m_index(m_pool)
+{
+}
+
+int ResultsModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_announced);
+}
+
+QString ResultsModel::firstColumnText(qsizetype row) const
+{
+    const Row &r = m_rows[size_t(row)];
+    return r.source >= 0 ? m_paths[r.source] : Latin1::toString(m_pool.view(r.text));
+}
+
+QString ResultsModel::secondColumnText(qsizetype row) const
+{
+    const Row &r = m_rows[size_t(row)];
+    return r.source >= 0 ? Latin1::toString(m_pool.view(r.text)) : QString();
+}
+
+std::optional<QString> ResultsModel::sourcePath(qsizetype row) const
+{
+    const Row &r = m_rows[size_t(row)];
+    if (r.source < 0)
+        return std::nullopt;
+    return m_paths[r.source];
+}
+
+std::int32_t ResultsModel::internPath(const QString &path)
+{
+    auto it = m_pathIndex.constFind(path);
+    if (it != m_pathIndex.constEnd())
+        return it.value();
+    const auto index = std::int32_t(m_paths.size());
+    m_paths.append(path);
+    m_pathIndex.insert(path, index);
+    m_pathBytes.push_back(Latin1::fromString(path));
+    return index;
+}
+
+void ResultsModel::indexRow(const Row &row) const
+{
+    m_index.add(row.source, row.text);
+}
+
+void ResultsModel::unindexRow(const Row &row) const
+{
+    m_index.remove(row.source, row.text);
+}
+
+void ResultsModel::ensureIndex() const
+{
+    if (m_indexBuilt)
+        return;
+    for (const Row &row : m_rows)
+        indexRow(row);
+    m_indexBuilt = true;
+}
+
+bool ResultsModel::firstColumnContains(QByteArrayView text) const
+{
+    ensureIndex();
+    if (m_index.contains(-1, text))
+        return true;
+    // Rows with a source column show their path first.
+    return !m_rowsByPathBytes.isEmpty() && m_rowsByPathBytes.value(text.toByteArray()) > 0;
+}
+
+void ResultsModel::countPathRow(const Row &row, int delta)
+{
+    if (row.source < 0 || !m_pathBytes[size_t(row.source)])
+        return;
+    std::uint32_t &count = m_rowsByPathBytes[*m_pathBytes[size_t(row.source)]];
+    count += delta;
+}
+
+bool ResultsModel::containsPair(const QString &path, QByteArrayView text) const
+{
+    auto it = m_pathIndex.constFind(path);
+    if (it == m_pathIndex.constEnd())
+        return false;
+    ensureIndex();
+    return m_index.contains(it.value(), text);
+}
+
+bool ResultsModel::appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource)
+{
+    if (removeDuplicates) {
+        const bool already = showSource ? containsPair(path, text) : firstColumnContains(text);
+        if (already)
+            return false;
+    }
+    Row row;
+    row.text = m_pool.add(text);
+    if (showSource)
+        row.source = internPath(path);
+    m_rows.push_back(row);
+    countPathRow(row, +1);
+    if (m_indexBuilt)
+        indexRow(row);
+    schedulePendingFlush();
+    return true;
+}
+
+void ResultsModel::schedulePendingFlush()
+{
+    if (m_flushScheduled)
+        return;
+    m_flushScheduled = true;
+    QTimer::singleShot(0, this, &ResultsModel::flushPending);
+}
+
+void ResultsModel::flushPending()
+{
+    m_flushScheduled = false;
+    const qsizetype total = size();
+    if (total <= m_announced)
+        return;
+    beginInsertRows(QModelIndex(), int(m_announced), int(total - 1));
+    m_announced = total;
+    endInsertRows();
+}
+
+void ResultsModel::removeRowsAscending(const std::vector<qsizetype> &rows)
+{
+    if (rows.empty())
+        return;
+    flushPending();
+    for (qsizetype r : rows) {
+        const Row &row = m_rows[size_t(r)];
+        if (m_indexBuilt)
+            unindexRow(row);
+        countPathRow(row, -1);
+    }
+    // A few ranges are announced one by one; many scattered rows are removed
+    // in one compaction pass behind a reset, which keeps a large filter linear.
+    size_t ranges = 1;
+    for (size_t k = 1; k < rows.size(); ++k)
+        ranges += rows[k] != rows[k - 1] + 1 ? 1 : 0;
+    if (ranges <= 8) {
+        size_t end = rows.size();
+        while (end > 0) {
+            size_t begin = end - 1;
+            while (begin > 0 && rows[begin - 1] + 1 == rows[begin])
+                --begin;
+            beginRemoveRows(QModelIndex(), int(rows[begin]), int(rows[end - 1]));
+            m_rows.erase(m_rows.begin() + rows[begin], m_rows.begin() + rows[end - 1] + 1);
+            m_announced = qsizetype(m_rows.size());
+            endRemoveRows();
+            end = begin;
+        }
+        return;
+    }
+    beginResetModel();
+    size_t kept = 0;
+    size_t next = 0;
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (next < rows.size() && size_t(rows[next]) == i) {
+            ++next;
+            continue;
+        }
+        m_rows[kept++] = m_rows[i];
+    }
+    m_rows.resize(kept);
+    m_announced = qsizetype(kept);
+    endResetModel();
+}
+
+void ResultsModel::clearRows()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_pool.clear();
+    m_index.clear();
+    m_indexBuilt = false;
+    m_paths.clear();
+    m_pathIndex.clear();
+    m_pathBytes.clear();
+    m_rowsByPathBytes.clear();
+    m_announced = 0;
+    endResetModel();
+}

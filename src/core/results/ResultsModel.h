@@ -1,0 +1,82 @@
+#pragma once
+
+#include "DuplicateIndex.h"
+#include "TextPool.h"
+#include "app/ReportModel.h"
+
+#include <QHash>
+#include <QStringList>
+
+#include <optional>
+
+// The results list. A row is either a text alone, or a source path (first
+// column) with a text (second column). Texts are kept as their 8-bit bytes
+// in a pool; a row's path is an index into the paths seen since the last
+// clear. Rows appended during a command are announced to the views in
+// batches, when the event loop next runs.
+class ResultsModel : public ReportModel
+{
+    Q_OBJECT
+
+public:
+    explicit ResultsModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+
+    qsizetype size() const override { return qsizetype(m_rows.size()); }
+    QString firstColumnText(qsizetype row) const override;
+    QString secondColumnText(qsizetype row) const override;
+    bool hasSecondColumn(qsizetype row) const override { return m_rows[size_t(row)].source >= 0; }
+    void removeRowsAscending(const std::vector<qsizetype> &rows) override;
+    void clearRows() override;
+
+    // The result text of a row: the only column, or the second one.
+    QByteArrayView resultBytes(qsizetype row) const { return m_pool.view(m_rows[size_t(row)].text); }
+    // The source path of a row, or nothing when the row has none.
+    std::optional<QString> sourcePath(qsizetype row) const;
+
+    // The append step. With removeDuplicates, a text that is already a
+    // result is not appended: without a source column when some row's first
+    // column equals it exactly; with a source column when some row holds
+    // both the same path and the same text. Returns whether a row was added.
+    bool appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource);
+
+    // True when some row's first column equals the text exactly.
+    bool firstColumnContains(QByteArrayView text) const;
+    // True when some row holds this path and this text.
+    bool containsPair(const QString &path, QByteArrayView text) const;
+
+    // Announces rows appended since the last announcement to the views.
+    void flushPending();
+
+private:
+    struct Row
+    {
+        TextPool::Ref text;
+        std::int32_t source = -1; // index into m_paths, -1: no source column
+    };
+
+    std::int32_t internPath(const QString &path);
+    void ensureIndex() const;
+    void indexRow(const Row &row) const;
+    void unindexRow(const Row &row) const;
+    void schedulePendingFlush();
+    void countPathRow(const Row &row, int delta);
+
+    TextPool m_pool;
+    std::vector<Row> m_rows;
+    QStringList m_paths;
+    QHash<QString, std::int32_t> m_pathIndex;
+    // The 8-bit form of each path that has one, and how many rows show such
+    // a path first, so that a path in the first column can be compared with
+    // a text.
+    std::vector<std::optional<QByteArray>> m_pathBytes;
+    QHash<QByteArray, std::uint32_t> m_rowsByPathBytes;
+
+    // Built on the first duplicate test and kept in step from then on.
+    mutable DuplicateIndex m_index;
+    mutable bool m_indexBuilt = false;
+
+    qsizetype m_announced = 0;
+    bool m_flushScheduled = false;
+};

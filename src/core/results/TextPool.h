@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArrayView>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// Compact storage for result texts: their 8-bit bytes packed into large
+// chunks, addressed by a small reference. Texts are only ever appended; the
+// newest text can be taken back (a duplicate that is not kept), and the pool
+// is emptied as a whole.
+class TextPool
+{
+public:
+    struct Ref
+    {
+        std::uint32_t chunk = 0;
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
+    };
+
+    static constexpr std::size_t ChunkSize = 1u << 20;
+
+    Ref add(QByteArrayView text);
+    // Takes back the text that the last add() stored.
+    void removeLast(const Ref &ref);
+    QByteArrayView view(const Ref &ref) const
+    {
+        return QByteArrayView(m_chunks[ref.chunk].data.get() + ref.offset, qsizetype(ref.length));
+    }
+    void clear();
+    std::size_t bytesReserved() const;
+
+private:
+    struct Chunk
+    {
+        std::unique_ptr<char[]> data;
+        std::size_t capacity = 0;
+        std::size_t used = 0;
+    };
+    std::vector<Chunk> m_chunks;
+};

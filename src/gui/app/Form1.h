@@ -1,0 +1,162 @@
+#pragma once
+
+#include "AppEnvironment.h"
+
+#include <QCursor>
+#include <QList>
+#include <QUrl>
+#include <QWidget>
+
+#include <functional>
+
+class CaptionedProgressBar;
+class FileListModel;
+class Prompts;
+class QCheckBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QTreeView;
+class ResultsModel;
+class SettingsStore;
+
+// The main window: the file list, the results list, the two options, the
+// three search inputs and every command button. The command handlers are
+// grouped by subject in their own files (file list, extraction, results,
+// guidance); this file holds the window itself, its load and shut-down, the
+// option and input handlers and Extract All Lines.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(const AppEnvironment &environment, QWidget *parent = nullptr);
+    ~Form1() override;
+
+    // The load steps, run once before the window is first shown.
+    void Form_Load();
+
+    // True from the moment the window begins to close.
+    bool AppClosing = false;
+
+    FileListModel &fileList() { return *m_fileList; }
+    ResultsModel &results() { return *m_results; }
+    Prompts &prompts() { return *m_environment.prompts; }
+    SettingsStore &settings() { return *m_environment.settings; }
+    QString programFolder() const { return m_environment.programFolder; }
+    CaptionedProgressBar &progressBar() { return *m_progressBar; }
+
+    // The two options, read at each use.
+    bool removeDuplicates() const;
+    bool showSourceFilename() const;
+
+    // Replaces the results list's columns (header text, width in twips).
+    void setResultColumns(const QList<std::pair<QString, int>> &columns);
+
+    // The busy pointer of long commands; the single-row removals test it.
+    void setBusyPointer(bool busy);
+    bool isBusyPointer() const { return m_busy; }
+
+    // Only one long command (extraction, scan, save, copy, export) runs at a
+    // time; another one started meanwhile is refused with a beep.
+    bool beginLongCommand();
+    void endLongCommand();
+
+    // The hand pointer loaded at start, if its file was found.
+    const QCursor *handPointer() const { return m_hasHandPointer ? &m_handPointer : nullptr; }
+
+public slots:
+    // File list (filelist/Form1FileListCommands.cpp)
+    void PushButton1_Click();
+    void PushButton21_Click();
+    void PushButton5_Click();
+    void PushButton14_Click();
+    void PushButton3_Click();
+    void PushButton11_Click();
+    void ListView1_OLEDragDrop(const QList<QUrl> &urls);
+    void ListView1_KeyDown(int key);
+    void ListView1_DblClick();
+
+    // Extraction (this file and extract/Form1ExtractCommands.cpp)
+    void PushButton13_Click();
+    void PushButton2_Click();
+    void PushButton8_Click();
+    void PushButton7_Click();
+    void PushButton4_Click();
+    void PushButton15_Click();
+
+    // Results (results/Form1ResultsCommands.cpp)
+    void PushButton6_Click();
+    void PushButton12_Click();
+    void PushButton18_Click();
+    void PushButton9_Click();
+    void PushButton19_Click();
+    void PushButton20_Click();
+    void ListView2_DblClick();
+
+    // Guidance (guide/Form1GuideCommands.cpp)
+    void PushButton22_Click();
+    void PushButton10_Click();
+    void PushButton16_Click();
+    void PushButton17_Click();
+    void PushButton23_Click();
+
+    // Options and inputs: each change is stored at once.
+    void Check1_Click();
+    void Check14_Click();
+    void Text1_Change();
+    void Text2_Change();
+    void Text5_Change();
+
+signals:
+    // Emitted once the window has closed; the program ends then.
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void connectHandlers();
+    void Form_QueryUnload();
+    void restoreCheckBox(QCheckBox *box, const QString &key);
+    // Handlers without a trap of their own must never take the program down.
+    static void runUntrapped(const std::function<void()> &handler);
+
+    AppEnvironment m_environment;
+    FileListModel *m_fileList = nullptr;
+    ResultsModel *m_results = nullptr;
+    QTreeView *m_listView1 = nullptr;
+    QTreeView *m_listView2 = nullptr;
+    QCheckBox *m_check1 = nullptr;
+    QCheckBox *m_check14 = nullptr;
+    QLineEdit *m_text1 = nullptr;
+    QLineEdit *m_text2 = nullptr;
+    QLineEdit *m_text5 = nullptr;
+    QGroupBox *m_frame2 = nullptr;
+    CaptionedProgressBar *m_progressBar = nullptr;
+    QCursor m_handPointer;
+    bool m_hasHandPointer = false;
+    bool m_busy = false;
+    bool m_longCommandRunning = false;
+};
+
+// Holds the long-command slot of the main window for one command.
+class LongCommand
+{
+public:
+    explicit LongCommand(Form1 &form) : m_form(form), m_started(form.beginLongCommand()) {}
+    ~LongCommand()
+    {
+        if (m_started)
+            m_form.endLongCommand();
+    }
+    LongCommand(const LongCommand &) = delete;
+    LongCommand &operator=(const LongCommand &) = delete;
+    bool started() const { return m_started; }
+
+private:
+    Form1 &m_form;
+    bool m_started;
+};
