@@ -178,8 +178,7 @@ void ResultsModel::removeRowsAscending(const std::vector<qsizetype> &rows)
 void ResultsModel::clearRows()
 {
     beginResetModel();
-    m_rows.clear();
-    m_rows.shrink_to_fit();
+    std::deque<Row>().swap(m_rows);
     m_pool.clear();
     m_index.clear();
     m_indexBuilt = false;

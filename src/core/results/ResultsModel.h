@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QStringList>
 
+#include <deque>
 #include <optional>
 
 // The results list. A row is either a text alone, or a source path (first
@@ -64,7 +65,8 @@ private:
     void countPathRow(const Row &row, int delta);
 
     TextPool m_pool;
-    std::vector<Row> m_rows;
+    // A deque grows in fixed blocks: no reallocation of millions of rows at once.
+    std::deque<Row> m_rows;
     QStringList m_paths;
     QHash<QString, std::int32_t> m_pathIndex;
     // The 8-bit form of each path that has one, and how many rows show such

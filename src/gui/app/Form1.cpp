@@ -25,7 +25,7 @@
 #include <QMimeData>
 #include <QPixmap>
 #include <QPushButton>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 
 namespace {
@@ -35,19 +35,27 @@ const QString FileListTip = QStringLiteral(
 const QString ResultsTip
     = QStringLiteral("Double-click item to remove it. Move | line to right and out of window to reveal full names.");
 
-QTreeView *makeReportList(QWidget *parent, const QString &name, const QString &tip)
+// A report-style list: a header with resizable columns, whole rows selected,
+// one fixed row height. A table view keeps no per-row layout state, so lists
+// of millions of rows grow and scroll at a constant cost per batch.
+QTableView *makeReportList(QWidget *parent, const QString &name, const QString &tip)
 {
-    auto *view = new QTreeView(parent);
+    auto *view = new QTableView(parent);
     view->setObjectName(name);
     view->setToolTip(tip);
-    view->setRootIsDecorated(false);
-    view->setUniformRowHeights(true);
-    view->setItemsExpandable(false);
-    view->setAllColumnsShowFocus(true);
+    view->setShowGrid(false);
+    view->setWordWrap(false);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->header()->setStretchLastSection(false);
-    view->header()->setSectionsMovable(false);
+    view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    view->horizontalHeader()->setHighlightSections(false);
+    view->horizontalHeader()->setStretchLastSection(false);
+    view->horizontalHeader()->setSectionsMovable(false);
     QFont font = view->font();
     font.setBold(true);
     view->setFont(font);

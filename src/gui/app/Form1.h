@@ -16,7 +16,7 @@ class QCheckBox;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
-class QTreeView;
+class QTableView;
 class ResultsModel;
 class SettingsStore;
 
@@ -127,8 +127,8 @@ private:
     AppEnvironment m_environment;
     FileListModel *m_fileList = nullptr;
     ResultsModel *m_results = nullptr;
-    QTreeView *m_listView1 = nullptr;
-    QTreeView *m_listView2 = nullptr;
+    QTableView *m_listView1 = nullptr;
+    QTableView *m_listView2 = nullptr;
     QCheckBox *m_check1 = nullptr;
     QCheckBox *m_check14 = nullptr;
     QLineEdit *m_text1 = nullptr;
