@@ -1,0 +1,170 @@
+// The line splitter and the two file readers: line ends, blocks, 8-bit bytes
+// and unreadable files.
+
+#include "ScriptedPrompts.h"
+#include "TempFiles.h"
+#include "extract/FileReaders.h"
+#include "extract/LineSplitter.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+QList<QByteArray> linesOf(const QByteArray &text)
+{
+    QList<QByteArray> lines;
+    for (const LineSpan &span : splitLines(text))
+        lines.append(text.mid(span.offset, span.length));
+    return lines;
+}
+
+// The obvious version: walk the bytes one by one.
+QList<QByteArray> referenceLines(const QByteArray &text)
+{
+    QList<QByteArray> lines;
+    QByteArray current;
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.append(current);
+            current.clear();
+            i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
+        } else {
+            current.append(c);
+            ++i;
+        }
+    }
+    if (!current.isEmpty() || lines.isEmpty())
+        lines.append(current);
+    return lines;
+}
+} // namespace
+
+class TestCoreReading : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lineEnds_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QList<QByteArray>>("lines");
+        using L = QList<QByteArray>;
+        QTest::newRow("empty file is one empty line") << QByteArray() << L{""};
+        QTest::newRow("one CR LF is one empty line") << QByteArray("\r\n") << L{""};
+        QTest::newRow("no final line end") << QByteArray("a\r\nb") << L{"a", "b"};
+        QTest::newRow("final CR LF adds no line") << QByteArray("a\r\nb\r\n") << L{"a", "b"};
+        QTest::newRow("LF only") << QByteArray("a\nb\n") << L{"a", "b"};
+        QTest::newRow("CR only") << QByteArray("a\rb\r") << L{"a", "b"};
+        QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd") << L{"a", "b", "c", "d"};
+        QTest::newRow("empty lines kept") << QByteArray("a\r\n\r\n\nb") << L{"a", "", "", "b"};
+        QTest::newRow("CR CR LF is two ends") << QByteArray("a\r\r\nb") << L{"a", "", "b"};
+        QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << L{"a", "", "b"};
+        QTest::newRow("blanks kept") << QByteArray(" a \t\r\n") << L{" a \t"};
+        QTest::newRow("NUL bytes are text") << QByteArray("a\0b\nc", 5) << L{QByteArray("a\0b", 3), "c"};
+    }
+
+    void lineEnds()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QList<QByteArray>, lines);
+        QCOMPARE(linesOf(text), lines);
+    }
+
+    void splitterAgreesWithByteByByteReference()
+    {
+        QRandomGenerator random(20261208);
+        const char alphabet[] = {'a', 'b', ' ', '\r', '\n', '\xe9'};
+        for (int round = 0; round < 2000; ++round) {
+            QByteArray text;
+            const int length = random.bounded(40);
+            for (int i = 0; i < length; ++i)
+                text.append(alphabet[random.bounded(int(sizeof alphabet))]);
+            QCOMPARE(linesOf(text), referenceLines(text));
+        }
+    }
+
+    void readerKeepsEveryByte()
+    {
+        TempFiles files;
+        QByteArray all;
+        for (int b = 0; b < 256; ++b) {
+            if (b != '\r' && b != '\n')
+                all.append(char(b));
+        }
+        const QString path = files.write(QStringLiteral("bytes.eml"), all + "\r\nnext");
+        ScriptedPrompts prompts;
+        const LineArray lines = ReadFileToStringFSOLine(path, prompts);
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.line(0).toByteArray(), all);
+        QCOMPARE(lines.line(1).toByteArray(), QByteArray("next"));
+    }
+
+    void blocks_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::addColumn<QList<int>>("blockSizes");
+        QTest::newRow("empty") << 0 << QList<int>{0};
+        QTest::newRow("one character") << 1 << QList<int>{1};
+        QTest::newRow("exactly one block") << 65536 << QList<int>{65536};
+        QTest::newRow("one over") << 65537 << QList<int>{65536, 1};
+        QTest::newRow("three blocks") << 2 * 65536 + 100 << QList<int>{65536, 65536, 100};
+    }
+
+    void blocks()
+    {
+        QFETCH(int, size);
+        QFETCH(QList<int>, blockSizes);
+        TempFiles files;
+        QByteArray content(size, Qt::Uninitialized);
+        for (int i = 0; i < size; ++i)
+            content[i] = char(i % 7 == 0 ? '\r' : 'a' + i % 26);
+        const QString path = files.write(QStringLiteral("b.eml"), content);
+        ScriptedPrompts prompts;
+        const BlockArray blocks = ReadFileToStringFSO(path, prompts);
+        QList<int> sizes;
+        QByteArray joined;
+        for (qsizetype i = 0; i < blocks.size(); ++i) {
+            sizes.append(int(blocks.block(i).size()));
+            joined.append(blocks.block(i));
+        }
+        QCOMPARE(sizes, blockSizes);
+        QCOMPARE(joined, content);
+        QCOMPARE(blocks.wholeText(), content);
+    }
+
+    void unreadableFileGivesOneEmptyElementAndTheBox_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("missing file") << false;
+        QTest::newRow("folder") << true;
+    }
+
+    void unreadableFileGivesOneEmptyElementAndTheBox()
+    {
+        QFETCH(bool, folder);
+        TempFiles files;
+        const QString path = folder ? files.path() : files.filePath(QStringLiteral("gone.eml"));
+        QList<QJsonObject> shown;
+        ScriptedPrompts prompts([&](const QJsonObject &p) { shown.append(p); });
+
+        const LineArray lines = ReadFileToStringFSOLine(path, prompts);
+        QCOMPARE(lines.size(), 1);
+        QVERIFY(lines.line(0).isEmpty());
+        const BlockArray blocks = ReadFileToStringFSO(path, prompts);
+        QCOMPARE(blocks.size(), 1);
+        QVERIFY(blocks.block(0).isEmpty());
+
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0].value("title").toString(), QStringLiteral("Application Error"));
+        QVERIFY(shown[0].value("text").toString().contains(
+            QStringLiteral("\r\nin Quillmarsh2021/08/31.Main.ReadFileToStringFSOLine at line 100\r\r")));
+        QVERIFY(shown[1].value("text").toString().contains(
+            QStringLiteral("\r\nin Quillmarsh2021/08/31.Main.ReadFileToStringFSO at line 100\r\r")));
+        QVERIFY(shown[0].value("text").toString().contains(path));
+    }
+};
+
+QTEST_MAIN(TestCoreReading)
+#include "test_core_reading.moc"

@@ -1,0 +1,152 @@
+// The results storage: the duplicate test must answer exactly as a scan of
+// the rows would, through appends with both options, removals and clears.
+
+#include "extract/ListviewContainsText.h"
+#include "results/ResultsModel.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+// The slow, obvious results list.
+struct ReferenceRow
+{
+    QString path; // empty: no source column
+    QByteArray text;
+};
+
+bool referenceFirstColumnContains(const QList<ReferenceRow> &rows, const QByteArray &text)
+{
+    for (const ReferenceRow &row : rows) {
+        const QByteArray first = row.path.isEmpty() ? row.text : row.path.toLatin1();
+        if (first == text && (row.path.isEmpty() || QString::fromLatin1(first) == row.path))
+            return true;
+    }
+    return false;
+}
+
+bool referenceContainsPair(const QList<ReferenceRow> &rows, const QString &path, const QByteArray &text)
+{
+    for (const ReferenceRow &row : rows) {
+        if (!row.path.isEmpty() && row.path == path && row.text == text)
+            return true;
+    }
+    return false;
+}
+} // namespace
+
+class TestResultsModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void duplicateTestAgreesWithAScan()
+    {
+        QRandomGenerator random(7);
+        const QList<QByteArray> texts = {"a", "A", "a ", "", "b", "/m/x.eml", "caf\xe9", "line"};
+        const QStringList paths = {QStringLiteral("/m/x.eml"), QStringLiteral("/m/y.eml"),
+                                   QString::fromUtf8("/m/\xe6\x97\xa5.eml")};
+        for (int round = 0; round < 40; ++round) {
+            ResultsModel model;
+            QList<ReferenceRow> reference;
+            for (int op = 0; op < 400; ++op) {
+                const int kind = random.bounded(100);
+                if (kind < 80) {
+                    const QByteArray text = texts[random.bounded(int(texts.size()))];
+                    const QString path = paths[random.bounded(int(paths.size()))];
+                    const bool removeDuplicates = random.bounded(2) == 1;
+                    const bool showSource = random.bounded(2) == 1;
+                    const bool already = showSource ? referenceContainsPair(reference, path, text)
+                                                    : referenceFirstColumnContains(reference, text);
+                    const bool expectAdded = !(removeDuplicates && already);
+                    QCOMPARE(model.appendResult(text, path, removeDuplicates, showSource), expectAdded);
+                    if (expectAdded)
+                        reference.append({showSource ? path : QString(), text});
+                } else if (kind < 97 && !reference.isEmpty()) {
+                    // Remove a few rows, as a filter or a double-click would.
+                    std::vector<qsizetype> rows;
+                    for (qsizetype i = 0; i < reference.size(); ++i) {
+                        if (random.bounded(4) == 0)
+                            rows.push_back(i);
+                    }
+                    model.removeRowsAscending(rows);
+                    for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+                        reference.removeAt(*it);
+                } else {
+                    model.clearRows();
+                    reference.clear();
+                }
+                QCOMPARE(model.size(), reference.size());
+            }
+            for (qsizetype i = 0; i < reference.size(); ++i) {
+                QCOMPARE(model.resultBytes(i).toByteArray(), reference[i].text);
+                QCOMPARE(model.hasSecondColumn(i), !reference[i].path.isEmpty());
+                QCOMPARE(model.firstColumnText(i),
+                         reference[i].path.isEmpty() ? QString::fromLatin1(reference[i].text) : reference[i].path);
+            }
+            for (const QByteArray &text : texts)
+                QCOMPARE(ListviewContainsText(model, text), referenceFirstColumnContains(reference, text));
+        }
+    }
+
+    void manyDistinctTextsThroughTableGrowth()
+    {
+        ResultsModel model;
+        const int count = 50000;
+        for (int i = 0; i < count; ++i)
+            QVERIFY(model.appendResult(QByteArray::number(i), QString(), true, false));
+        for (int i = 0; i < count; i += 7)
+            QVERIFY(!model.appendResult(QByteArray::number(i), QString(), true, false));
+        QCOMPARE(model.size(), count);
+        // Remove every even row: those texts are no longer results.
+        std::vector<qsizetype> even;
+        for (qsizetype i = 0; i < count; i += 2)
+            even.push_back(i);
+        model.removeRowsAscending(even);
+        QCOMPARE(model.size(), count / 2);
+        QVERIFY(!ListviewContainsText(model, QByteArray("0")));
+        QVERIFY(ListviewContainsText(model, QByteArray("1")));
+        QVERIFY(model.appendResult(QByteArray("0"), QString(), true, false));
+        QVERIFY(!model.appendResult(QByteArray("1"), QString(), true, false));
+    }
+
+    void rowsReachViewsInBatches()
+    {
+        ResultsModel model;
+        int inserted = 0;
+        connect(&model, &QAbstractItemModel::rowsInserted, this, [&](const QModelIndex &, int first, int last) {
+            inserted += last - first + 1;
+        });
+        for (int i = 0; i < 1000; ++i)
+            model.appendResult(QByteArray("x"), QString(), false, false);
+        QCOMPARE(model.rowCount(), 0);
+        QCOMPARE(model.size(), 1000);
+        QCoreApplication::processEvents();
+        QCOMPARE(model.rowCount(), 1000);
+        QCOMPARE(inserted, 1000);
+        // A removal first announces what is pending, so views never see a
+        // row they were not told of.
+        model.appendResult(QByteArray("y"), QString(), false, false);
+        model.removeSingleRow(0);
+        QCOMPARE(model.rowCount(), 1000);
+        QCOMPARE(model.firstColumnText(999), QStringLiteral("y"));
+    }
+
+    void longTextsAndEmptyTexts()
+    {
+        ResultsModel model;
+        const QByteArray big(3 * 1024 * 1024, 'q');
+        model.appendResult(QByteArray(), QStringLiteral("/p"), false, true);
+        model.appendResult(big, QStringLiteral("/p"), false, true);
+        model.appendResult(QByteArray("after"), QString(), false, false);
+        QCOMPARE(model.resultBytes(0).size(), 0);
+        QCOMPARE(model.resultBytes(1).toByteArray(), big);
+        QCOMPARE(model.firstColumnText(2), QStringLiteral("after"));
+        QCOMPARE(model.secondColumnText(2), QString());
+        QCOMPARE(model.sourcePath(0), std::optional<QString>(QStringLiteral("/p")));
+    }
+};
+
+QTEST_MAIN(TestResultsModel)
+#include "test_results_model.moc"
