@@ -31,9 +31,15 @@ QVariant ReportModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
         return QVariant();
-    if (index.column() == 0)
-        return firstColumnText(index.row());
-    if (index.column() == 1)
-        return secondColumnText(index.row());
-    return QString();
+    return cellPreview(index.row(), index.column());
+}
+
+QString ReportModel::cellPreview(qsizetype row, int column) const
+{
+    QString text = column == 0 ? firstColumnText(row) : column == 1 ? secondColumnText(row) : QString();
+    if (text.size() > DisplayLimit) {
+        text.truncate(DisplayLimit);
+        text.append(QChar(0x2026));
+    }
+    return text;
 }

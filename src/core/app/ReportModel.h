@@ -45,6 +45,11 @@ public:
 
     void removeSingleRow(qsizetype row) { removeRowsAscending({row}); }
 
+    // What a list shows of a cell: the text, cut after DisplayLimit
+    // characters so that a huge result never turns into a huge label.
+    static constexpr qsizetype DisplayLimit = 4096;
+    virtual QString cellPreview(qsizetype row, int column) const;
+
 private:
     QList<Column> m_columns;
 };

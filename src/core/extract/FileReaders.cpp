@@ -2,6 +2,7 @@
 
 #include "app/AppFailure.h"
 #include "app/ErrorTrap.h"
+#include "app/EventPump.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,6 +18,10 @@ LineArray::LineArray(QByteArray buffer, std::vector<LineSpan> lines)
 {
     if (m_lines.empty())
         m_lines.push_back(LineSpan{});
+}
+
+namespace {
+constexpr qint64 ReadPieceSize = 8 << 20;
 }
 
 QByteArray readWholeFile(const QString &path)
@@ -38,7 +43,11 @@ QByteArray readWholeFile(const QString &path)
     QByteArray buffer(file.size(), Qt::Uninitialized);
     qsizetype filled = 0;
     while (filled < buffer.size()) {
-        const qint64 got = file.read(buffer.data() + filled, buffer.size() - filled);
+        // A large file is read in pieces, so that the window keeps
+        // answering while it comes in.
+        const qint64 piece = qMin<qint64>(buffer.size() - filled, ReadPieceSize);
+        const qint64 got = file.read(buffer.data() + filled, piece);
+        EventPump::yield();
         if (got < 0)
             throw AppFailure(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
         if (got == 0)

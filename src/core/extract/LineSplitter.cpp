@@ -1,5 +1,7 @@
 #include "LineSplitter.h"
 
+#include "app/EventPump.h"
+
 #include <cstring>
 
 namespace {
@@ -25,7 +27,14 @@ std::vector<LineSpan> splitLines(QByteArrayView text)
     const char *nextLf = findByte(begin, end, '\n');
     const char *nextCr = findByte(begin, end, '\r');
     const char *lineStart = begin;
+    // Splitting a very large text takes a while: yield every few megabytes.
+    constexpr std::ptrdiff_t YieldEvery = 8 << 20;
+    const char *nextYield = begin + YieldEvery;
     while (lineStart < end) {
+        if (lineStart >= nextYield) {
+            EventPump::yield();
+            nextYield = lineStart + YieldEvery;
+        }
         if (nextLf < lineStart)
             nextLf = findByte(lineStart, end, '\n');
         if (nextCr < lineStart)

@@ -27,6 +27,19 @@ QString ResultsModel::secondColumnText(qsizetype row) const
     return r.source >= 0 ? Latin1::toString(m_pool.view(r.text)) : QString();
 }
 
+QString ResultsModel::cellPreview(qsizetype row, int column) const
+{
+    const Row &r = m_rows[size_t(row)];
+    const bool isText = (column == 0 && r.source < 0) || (column == 1 && r.source >= 0);
+    if (!isText)
+        return ReportModel::cellPreview(row, column);
+    // Only the part that is shown is converted.
+    const QByteArrayView bytes = m_pool.view(r.text);
+    if (bytes.size() <= DisplayLimit)
+        return Latin1::toString(bytes);
+    return Latin1::toString(bytes.first(DisplayLimit)) + QChar(0x2026);
+}
+
 std::optional<QString> ResultsModel::sourcePath(qsizetype row) const
 {
     const Row &r = m_rows[size_t(row)];

@@ -30,6 +30,7 @@ public:
     bool hasSecondColumn(qsizetype row) const override { return m_rows[size_t(row)].source >= 0; }
     void removeRowsAscending(const std::vector<qsizetype> &rows) override;
     void clearRows() override;
+    QString cellPreview(qsizetype row, int column) const override;
 
     // The result text of a row: the only column, or the second one.
     QByteArrayView resultBytes(qsizetype row) const { return m_pool.view(m_rows[size_t(row)].text); }
