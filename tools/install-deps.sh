@@ -7,7 +7,7 @@ packages=(
   g++ make cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxlsxwriter-dev
   fonts-dejavu-core xvfb xauth xdotool xclip imagemagick xdg-utils
-  ripgrep python3
+  ripgrep python3 desktop-file-utils
 )
 
 missing=()

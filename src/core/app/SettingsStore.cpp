@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QSettings>
+#include <QStandardPaths>
 
 namespace {
 const QString Organisation = QStringLiteral("Ardenwick");
@@ -12,7 +13,7 @@ const QString Section = QStringLiteral("Tollervane");
 } // namespace
 
 SettingsStore::SettingsStore()
-    : m_filePath(QSettings(QSettings::IniFormat, QSettings::UserScope, Organisation, Application).fileName())
+    : m_filePath(filePathInConfigDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)))
 {
 }
 
