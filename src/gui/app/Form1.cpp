@@ -9,6 +9,8 @@
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
 #include "filelist/FileListModel.h"
+#include "guide/FileListReorder.h"
+#include "guide/PointerCues.h"
 #include "guide/SampleSnapshot.h"
 #include "results/ResultsModel.h"
 
@@ -247,7 +249,8 @@ void Form1::Form_Load()
         if (PathTools::FileExists(handFile)) {
             const QPixmap image(handFile);
             if (!image.isNull()) {
-                m_handPointer = QCursor(image);
+                // The fingertip of a hand drawn in the usual way.
+                m_handPointer = QCursor(image, image.width() * 11 / 32, image.height() / 32);
                 m_hasHandPointer = true;
             }
         }
@@ -273,6 +276,18 @@ void Form1::Form_Load()
     trap.step(124, [&] { m_text2->setText(settings().read(QStringLiteral("Text2"))); });
     trap.step(126, [&] { m_text5->setText(settings().read(QStringLiteral("Text5"))); });
     m_listView1->setColumnWidth(0, ReportModel::twipsToPixels(6700));
+    installInteractionAids();
+}
+
+void Form1::installInteractionAids()
+{
+    auto *cues = installPointerCues(this, handPointer(),
+                                    {QStringLiteral("Frame2"), QStringLiteral("ListView1"), QStringLiteral("ListView2")});
+    const QString dragFile = PathTools::join(programFolder(), QStringLiteral("drag.ico"));
+    const QPixmap dragImage(dragFile);
+    const QCursor dragPointer(dragImage);
+    m_reorder = new FileListReorder(m_listView1, m_fileList, dragImage.isNull() ? nullptr : &dragPointer,
+                                    [cues] { cues->cue(QCursor(Qt::ArrowCursor)); });
 }
 
 void Form1::restoreCheckBox(QCheckBox *box, const QString &key)

@@ -11,6 +11,7 @@
 
 class CaptionedProgressBar;
 class FileListModel;
+class FileListReorder;
 class Prompts;
 class QCheckBox;
 class QGroupBox;
@@ -64,6 +65,7 @@ public:
 
     // The hand pointer loaded at start, if its file was found.
     const QCursor *handPointer() const { return m_hasHandPointer ? &m_handPointer : nullptr; }
+    FileListReorder &fileListReorder() { return *m_reorder; }
 
 public slots:
     // File list (filelist/Form1FileListCommands.cpp)
@@ -121,6 +123,8 @@ private:
     void connectHandlers();
     void Form_QueryUnload();
     void restoreCheckBox(QCheckBox *box, const QString &key);
+    // The hand pointer over buttons and moving file-list entries by dragging.
+    void installInteractionAids();
     // Handlers without a trap of their own must never take the program down.
     static void runUntrapped(const std::function<void()> &handler);
 
@@ -138,6 +142,7 @@ private:
     CaptionedProgressBar *m_progressBar = nullptr;
     QCursor m_handPointer;
     bool m_hasHandPointer = false;
+    FileListReorder *m_reorder = nullptr;
     bool m_busy = false;
     bool m_longCommandRunning = false;
 };
