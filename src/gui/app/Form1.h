@@ -121,6 +121,8 @@ private:
     void connectHandlers();
     void Form_QueryUnload();
     void restoreCheckBox(QCheckBox *box, const QString &key);
+    // Delete key and double-click on the file list (not while busy).
+    void removeCurrentFileListRow();
     // Handlers without a trap of their own must never take the program down.
     static void runUntrapped(const std::function<void()> &handler);
 
