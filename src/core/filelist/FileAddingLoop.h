@@ -6,6 +6,7 @@
 #include <functional>
 
 class FileListModel;
+class FolderScan;
 
 // The pattern of "Add All EML Files In Folder", and the one a dropped folder
 // is scanned with: every file, whatever its name.
@@ -19,6 +20,8 @@ inline const QString EveryFilePattern = QStringLiteral("*");
 // files), files that cannot be opened and files whose attributes are exactly
 // 34 (hidden and archive: a plain dot-file here). Nothing is checked against
 // the rows already listed. Each folder's files are appended in one batch.
-// stopRequested, when given, ends the loop early (the program is closing).
+// A folder that the scan has already read (see FolderScan::keepFilesMatching)
+// is not read again. stopRequested, when given, ends the loop early (the
+// program is closing).
 void AddFilesInFolderList(const QStringList &folderList, const QString &pattern, FileListModel &list,
-                          const std::function<bool()> &stopRequested = {});
+                          const FolderScan *scan = nullptr, const std::function<bool()> &stopRequested = {});

@@ -13,11 +13,20 @@
 
 namespace {
 
-bool notDescendedInto(const QString &folder)
+// Folders whose attributes are exactly 22 or 1046 are not descended into;
+// a root folder always is.
+bool notDescendedInto(const QString &folder, const QFileInfo &info)
 {
+    // Both values include the hidden attribute, which only a name beginning
+    // with "." has: other folders need not be examined further.
+    QStringView name = folder;
+    while (name.size() > 1 && name.endsWith(PathTools::Separator))
+        name.chop(1);
+    if (!name.mid(name.lastIndexOf(PathTools::Separator) + 1).startsWith(u'.'))
+        return false;
     if (IsRootFolder(folder))
         return false;
-    const int attributes = FileAttributes(folder);
+    const int attributes = FileAttributes(info);
     return attributes == FileAttribute::SkippedFolder || attributes == FileAttribute::SkippedAliasFolder;
 }
 
@@ -55,23 +64,29 @@ FolderScan::FolderScan(Prompts &prompts, std::function<bool()> stopRequested)
 
 bool FolderScan::examine(const QString &folder, QStringList &found)
 {
-    if (!IsDirectory(folder))
+    const QFileInfo info(folder);
+    if (!info.isDir()) {
+        m_passesUp.insert(folder, false);
         return true;
+    }
 
     // A folder reached a second time (through a link) is dropped, so that a
     // link back to a parent cannot make the scan go round for ever.
-    const QFileInfo info(folder);
-    const QString canonical = info.canonicalFilePath();
+    QString canonical = m_knownCanonical.take(folder);
+    if (canonical.isEmpty())
+        canonical = info.canonicalFilePath();
     if (!canonical.isEmpty()) {
         if (m_taken.contains(canonical))
             return false;
         m_taken.insert(canonical);
     }
 
+    const bool descended = !notDescendedInto(folder, info);
+    m_passesUp.insert(folder, descended);
     if (folder.size() >= LengthLimit)
         return true;
     EventPump::yield();
-    if (stopping() || notDescendedInto(folder))
+    if (stopping() || !descended)
         return true;
 
     // Missing or unreadable: the folder leaves the list, so none of its files
@@ -79,15 +94,39 @@ bool FolderScan::examine(const QString &folder, QStringList &found)
     if (!info.exists() || !info.isReadable() || !info.isExecutable())
         return false;
 
-    const QStringList names = ListSubfolderNames(folder);
-    for (const QString &name : names) {
+    const QString canonicalPrefix = canonical.endsWith(PathTools::Separator) ? canonical : canonical + PathTools::Separator;
+    FolderContents contents = ListFolderContents(folder, m_filePattern);
+    if (!m_filePattern.isEmpty())
+        m_keptFiles.insert(folder, std::move(contents.files));
+    for (const Subfolder &subfolder : std::as_const(contents.subfolders)) {
         EventPump::yield();
         if (stopping())
             break;
-        if (eligibleSubfolderName(name))
-            found.append(folder + name + PathTools::Separator);
+        if (!eligibleSubfolderName(subfolder.name))
+            continue;
+        const QString path = folder + subfolder.name + PathTools::Separator;
+        found.append(path);
+        if (!canonical.isEmpty() && !subfolder.isLink)
+            m_knownCanonical.insert(path, canonicalPrefix + subfolder.name);
     }
     return true;
+}
+
+const QStringList *FolderScan::keptFiles(const QString &folder, const QString &pattern) const
+{
+    if (pattern != m_filePattern)
+        return nullptr;
+    const auto kept = m_keptFiles.constFind(folder);
+    return kept == m_keptFiles.constEnd() ? nullptr : &*kept;
+}
+
+bool FolderScan::passesUp(const QString &folder)
+{
+    const auto known = m_passesUp.constFind(folder);
+    if (known != m_passesUp.constEnd())
+        return *known;
+    const QFileInfo info(folder);
+    return info.isDir() && !notDescendedInto(folder, info);
 }
 
 void FolderScan::GetSubDirectories2016(QStringList &folderList, bool recurse)
@@ -110,12 +149,10 @@ void FolderScan::GetSubDirectories2016(QStringList &folderList, bool recurse)
 
     for (qsizetype i = 0; i < found.size() && !stopping(); ++i) {
         trap.step(106, [&] {
-            const QString &folder = found[i];
-            if (!IsDirectory(folder))
+            if (!passesUp(found[i]))
                 return;
             EventPump::yield();
-            if (!notDescendedInto(folder))
-                folderList.append(folder);
+            folderList.append(found[i]);
         });
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -33,17 +34,37 @@ public:
 
     void GetSubDirectories2016(QStringList &folderList, bool recurse);
 
+    // Set before the scan: the files of each folder the scan reads whose names
+    // match the pattern are kept, so that the file-adding loop need not read
+    // the folder a second time.
+    void keepFilesMatching(const QString &pattern) { m_filePattern = pattern; }
+    // The names GetFilesInFolder would give for a folder list entry and the
+    // pattern, if the scan read that folder with that pattern; else null.
+    const QStringList *keptFiles(const QString &folder, const QString &pattern) const;
+
     static constexpr qsizetype LengthLimit = 260;
 
 private:
     // Step 2 for one entry: appends its eligible subfolders to found.
     // Returns false when the entry is to be removed from the list.
     bool examine(const QString &folder, QStringList &found);
+    // The test by which a found entry is passed up into its parent's list.
+    bool passesUp(const QString &folder);
     bool stopping() const { return m_stopRequested && m_stopRequested(); }
 
     Prompts &m_prompts;
     std::function<bool()> m_stopRequested;
-    QSet<QString> m_taken; // canonical paths of the folders taken so far
+    // Canonical paths of the folders taken so far.
+    QSet<QString> m_taken;
+    // The canonical paths of found subfolders that were not reached through
+    // a link: their parent's canonical path and their name, known without
+    // asking the file system again.
+    QHash<QString, QString> m_knownCanonical;
+    // The pass-up test as found when each entry was examined, so an entry is
+    // not examined again at every level it is passed up through.
+    QHash<QString, bool> m_passesUp;
+    QString m_filePattern;
+    QHash<QString, QStringList> m_keptFiles;
 };
 
 // The same, for one call.

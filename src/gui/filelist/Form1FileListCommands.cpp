@@ -83,8 +83,10 @@ void Form1::PushButton5_Click()
     trap.step(106, [&] { setBusyPointer(true); });
     QStringList folders{chosen + PathTools::Separator};
     const auto closing = [this] { return AppClosing; };
-    trap.step(108, [&] { GetSubDirectories2016(folders, true, prompts(), closing); });
-    trap.step(110, [&] { AddFilesInFolderList(folders, EmlFilePattern, fileList(), closing); });
+    FolderScan scan(prompts(), closing);
+    scan.keepFilesMatching(EmlFilePattern);
+    trap.step(108, [&] { scan.GetSubDirectories2016(folders, true); });
+    trap.step(110, [&] { AddFilesInFolderList(folders, EmlFilePattern, fileList(), &scan, closing); });
     trap.step(112, [&] { setBusyPointer(false); });
 }
 
@@ -178,8 +180,10 @@ void Form1::ListView1_OLEDragDrop(const QList<QUrl> &urls)
         fileList().append(files);
         files.clear();
         QStringList folders{path + PathTools::Separator};
-        GetSubDirectories2016(folders, true, prompts(), closing);
-        AddFilesInFolderList(folders, EveryFilePattern, fileList(), closing);
+        FolderScan scan(prompts(), closing);
+        scan.keepFilesMatching(EveryFilePattern);
+        scan.GetSubDirectories2016(folders, true);
+        AddFilesInFolderList(folders, EveryFilePattern, fileList(), &scan, closing);
     }
     fileList().append(files);
 }
