@@ -75,7 +75,7 @@ double bestFindSeconds(const QString &root, int *found)
         QProcess find;
         QElapsedTimer timer;
         timer.start();
-        find.start(QStringLiteral("find"), {root, QStringLiteral("-iname"), QStringLiteral("*.eml")});
+        find.start(QStringLiteral("find"), { root, QStringLiteral("-iname"), QStringLiteral("*.eml") });
         find.waitForFinished(-1);
         const QByteArray out = find.readAllStandardOutput();
         best = qMin(best, timer.nsecsElapsed() / 1e9);
@@ -96,8 +96,7 @@ public:
         m_timer.setInterval(1);
         QObject::connect(&m_timer, &QTimer::timeout, [this] { tick(); });
     }
-    template<class Work>
-    std::pair<double, double> measure(Work &&work)
+    template <class Work> std::pair<double, double> measure(Work &&work)
     {
         m_longest = 0;
         m_longestCpu = 0;
@@ -109,13 +108,13 @@ public:
         work();
         tick();
         m_timer.stop();
-        return {m_longest / 1e6, m_longestCpu / 1e6};
+        return { m_longest / 1e6, m_longestCpu / 1e6 };
     }
 
 private:
     static qint64 cpuNow()
     {
-        timespec now{};
+        timespec now {};
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
         return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
     }
@@ -154,7 +153,7 @@ ScanResult bestScan(Form1 &form, ScriptedPrompts &prompts, const QString &folder
     auto *button = form.findChild<QPushButton *>(QStringLiteral("PushButton5"));
     for (int run = 0; run < 3; ++run) {
         form.fileList().clearRows();
-        prompts.queueAnswers(QJsonArray{QJsonObject{{QStringLiteral("folder"), folder}}});
+        prompts.queueAnswers(QJsonArray { QJsonObject { { QStringLiteral("folder"), folder } } });
         QElapsedTimer timer;
         const auto [stall, stallCpu] = meter.measure([&] {
             timer.start();
@@ -189,7 +188,7 @@ int main(int argc, char *argv[])
     QTemporaryDir config;
     SettingsStore settings(SettingsStore::filePathInConfigDir(config.path()));
     ScriptedPrompts prompts;
-    Form1 form(AppEnvironment{workPath, &settings, &prompts});
+    Form1 form(AppEnvironment { workPath, &settings, &prompts });
     form.Form_Load();
     form.show();
     bool allOk = true;
@@ -201,14 +200,14 @@ int main(int argc, char *argv[])
     const double findSeconds = bestFindSeconds(tree, &found);
     const ScanResult scan = bestScan(form, prompts, tree);
     std::printf("tree: %d files in 5000 folders; find lists %d, the scan adds %lld\n", fileCount, found,
-                static_cast<long long>(scan.rows));
+        static_cast<long long>(scan.rows));
     allOk &= report("scan of 5,000 folders within 3x of find", scan.seconds <= 3 * findSeconds,
-                    QStringLiteral("scan %1 s, find %2 s (%3x)")
-                        .arg(scan.seconds, 0, 'f', 3)
-                        .arg(findSeconds, 0, 'f', 3)
-                        .arg(scan.seconds / findSeconds, 0, 'f', 2));
+        QStringLiteral("scan %1 s, find %2 s (%3x)")
+            .arg(scan.seconds, 0, 'f', 3)
+            .arg(findSeconds, 0, 'f', 3)
+            .arg(scan.seconds / findSeconds, 0, 'f', 2));
     allOk &= report("scan of 5,000 folders: longest stall <= 50 ms", scan.stallMs <= 50,
-                    QStringLiteral("%1 ms (%2 ms of it running)").arg(scan.stallMs, 0, 'f', 1).arg(scan.stallCpuMs, 0, 'f', 1));
+        QStringLiteral("%1 ms (%2 ms of it running)").arg(scan.stallMs, 0, 'f', 1).arg(scan.stallCpuMs, 0, 'f', 1));
 
     // 100,000 files in one folder.
     const QString flat = workPath + QStringLiteral("/flat");
@@ -218,27 +217,31 @@ int main(int argc, char *argv[])
     const double flatFind = bestFindSeconds(flat, &found);
     const ScanResult flatScan = bestScan(form, prompts, flat);
     allOk &= report("scan of 100,000 files in one folder", flatScan.rows == 100000,
-                    QStringLiteral("scan %1 s for %2 rows, find %3 s (%4x)")
-                        .arg(flatScan.seconds, 0, 'f', 3)
-                        .arg(flatScan.rows)
-                        .arg(flatFind, 0, 'f', 3)
-                        .arg(flatScan.seconds / flatFind, 0, 'f', 2));
+        QStringLiteral("scan %1 s for %2 rows, find %3 s (%4x)")
+            .arg(flatScan.seconds, 0, 'f', 3)
+            .arg(flatScan.rows)
+            .arg(flatFind, 0, 'f', 3)
+            .arg(flatScan.seconds / flatFind, 0, 'f', 2));
     allOk &= report("scan of 100,000 files: longest stall <= 50 ms", flatScan.stallMs <= 50,
-                    QStringLiteral("%1 ms (%2 ms of it running)").arg(flatScan.stallMs, 0, 'f', 1).arg(flatScan.stallCpuMs, 0, 'f', 1));
+        QStringLiteral("%1 ms (%2 ms of it running)")
+            .arg(flatScan.stallMs, 0, 'f', 1)
+            .arg(flatScan.stallCpuMs, 0, 'f', 1));
 
     // Remove Filenames Containing X over 100,000 rows (every tenth goes).
     form.fileList().clearRows();
     QStringList rows;
     for (int i = 0; i < 100000; ++i)
-        rows.append(QStringLiteral("/mail/archive %1/%2.eml").arg(i % 10 == 0 ? QStringLiteral("OLD") : QStringLiteral("new")).arg(i));
+        rows.append(QStringLiteral("/mail/archive %1/%2.eml")
+                        .arg(i % 10 == 0 ? QStringLiteral("OLD") : QStringLiteral("new"))
+                        .arg(i));
     form.fileList().append(rows);
-    prompts.queueAnswers(QJsonArray{QJsonObject{{QStringLiteral("text"), QStringLiteral("old")}}});
+    prompts.queueAnswers(QJsonArray { QJsonObject { { QStringLiteral("text"), QStringLiteral("old") } } });
     QElapsedTimer timer;
     timer.start();
     form.findChild<QPushButton *>(QStringLiteral("PushButton3"))->click();
     const double filterSeconds = timer.nsecsElapsed() / 1e9;
     allOk &= report("filter 100,000 rows under 0.5 s", filterSeconds < 0.5 && form.fileList().size() == 90000,
-                    QStringLiteral("%1 s, %2 rows left").arg(filterSeconds, 0, 'f', 3).arg(form.fileList().size()));
+        QStringLiteral("%1 s, %2 rows left").arg(filterSeconds, 0, 'f', 3).arg(form.fileList().size()));
 
     form.close();
     return allOk ? 0 : 1;

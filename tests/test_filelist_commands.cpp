@@ -26,31 +26,33 @@ QStringList listed(AppFixture &app)
 
 QJsonObject chooseFolder(const QString &folder)
 {
-    return QJsonObject{{QStringLiteral("answers"), QJsonArray{QJsonObject{{QStringLiteral("folder"), folder}}}}};
+    return QJsonObject { { QStringLiteral("answers"),
+        QJsonArray { QJsonObject { { QStringLiteral("folder"), folder } } } } };
 }
 
 QJsonObject chooseFiles(const QStringList &files)
 {
-    return QJsonObject{{QStringLiteral("answers"),
-                        QJsonArray{QJsonObject{{QStringLiteral("files"), QJsonArray::fromStringList(files)}}}}};
+    return QJsonObject { { QStringLiteral("answers"),
+        QJsonArray { QJsonObject { { QStringLiteral("files"), QJsonArray::fromStringList(files) } } } } };
 }
 
 // Load List Of Files From Text File shows its example message first.
 QJsonObject chooseListFiles(const QStringList &files)
 {
-    return QJsonObject{{QStringLiteral("answers"),
-                        QJsonArray{QStringLiteral("OK"),
-                                   QJsonObject{{QStringLiteral("files"), QJsonArray::fromStringList(files)}}}}};
+    return QJsonObject { { QStringLiteral("answers"),
+        QJsonArray {
+            QStringLiteral("OK"), QJsonObject { { QStringLiteral("files"), QJsonArray::fromStringList(files) } } } } };
 }
 
 QJsonObject answerText(const QString &text)
 {
-    return QJsonObject{{QStringLiteral("answers"), QJsonArray{QJsonObject{{QStringLiteral("text"), text}}}}};
+    return QJsonObject { { QStringLiteral("answers"),
+        QJsonArray { QJsonObject { { QStringLiteral("text"), text } } } } };
 }
 
 QJsonObject click(const char *button)
 {
-    return QJsonObject{{QStringLiteral("click"), QString::fromLatin1(button)}};
+    return QJsonObject { { QStringLiteral("click"), QString::fromLatin1(button) } };
 }
 
 // Writes one small message file per relative path under the folder.
@@ -79,13 +81,13 @@ private slots:
     {
         QTest::addColumn<QStringList>("chosen");
         QTest::addColumn<QStringList>("rows");
-        QTest::newRow("one file, as returned") << QStringList{"/mail//a.eml"} << QStringList{"/mail//a.eml"};
-        QTest::newRow("two files") << QStringList{"/mail/a.eml", "/mail/b.eml"}
-                                   << QStringList{"/mail/a.eml", "/mail/b.eml"};
-        QTest::newRow("several, joins tidied") << QStringList{"//a.eml", "/mail///b.eml"}
-                                               << QStringList{"/a.eml", "/mail//b.eml"};
-        QTest::newRow("same file twice") << QStringList{"/mail/a.eml", "/mail/a.eml"}
-                                         << QStringList{"/mail/a.eml", "/mail/a.eml"};
+        QTest::newRow("one file, as returned") << QStringList { "/mail//a.eml" } << QStringList { "/mail//a.eml" };
+        QTest::newRow("two files") << QStringList { "/mail/a.eml", "/mail/b.eml" }
+                                   << QStringList { "/mail/a.eml", "/mail/b.eml" };
+        QTest::newRow("several, joins tidied")
+            << QStringList { "//a.eml", "/mail///b.eml" } << QStringList { "/a.eml", "/mail//b.eml" };
+        QTest::newRow("same file twice") << QStringList { "/mail/a.eml", "/mail/a.eml" }
+                                         << QStringList { "/mail/a.eml", "/mail/a.eml" };
     }
 
     void addEmlFiles()
@@ -119,7 +121,8 @@ private slots:
         app.run(click("PushButton21"));
         const QList<QJsonObject> prompts = app.shownPrompts();
         QCOMPARE(prompts.size(), 2);
-        QCOMPARE(prompts[0].value("text").toString(), QStringLiteral("File should look like:\r/test/1.txt\r/test/2.txt\retc."));
+        QCOMPARE(prompts[0].value("text").toString(),
+            QStringLiteral("File should look like:\r/test/1.txt\r/test/2.txt\retc."));
         QCOMPARE(prompts[0].value("icon").toString(), QStringLiteral("none"));
         QCOMPARE(prompts[1].value("title").toString(), AddTitle);
         QCOMPARE(prompts[1].value("filter").toString(), QStringLiteral("All Files (*.*)"));
@@ -131,11 +134,11 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("empty middle line, blanks kept")
-            << QByteArray(" /a.eml \r\n\r\n/b.eml") << QStringList{" /a.eml ", "", "/b.eml"};
-        QTest::newRow("final CR LF") << QByteArray("/a.eml\r\n/b.eml\r\n") << QStringList{"/a.eml", "/b.eml"};
-        QTest::newRow("final LF") << QByteArray("/a.eml\n/b.eml\n") << QStringList{"/a.eml", "/b.eml"};
-        QTest::newRow("final CR") << QByteArray("/a.eml\r/b.eml\r") << QStringList{"/a.eml", "/b.eml"};
-        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF/a.eml\r\n") << QStringList{"/a.eml"};
+            << QByteArray(" /a.eml \r\n\r\n/b.eml") << QStringList { " /a.eml ", "", "/b.eml" };
+        QTest::newRow("final CR LF") << QByteArray("/a.eml\r\n/b.eml\r\n") << QStringList { "/a.eml", "/b.eml" };
+        QTest::newRow("final LF") << QByteArray("/a.eml\n/b.eml\n") << QStringList { "/a.eml", "/b.eml" };
+        QTest::newRow("final CR") << QByteArray("/a.eml\r/b.eml\r") << QStringList { "/a.eml", "/b.eml" };
+        QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF/a.eml\r\n") << QStringList { "/a.eml" };
     }
 
     void loadListRowsExactlyAsRead()
@@ -145,7 +148,7 @@ private slots:
         TempFiles files;
         const QString list = files.write(QStringLiteral("list.txt"), bytes);
         AppFixture app;
-        app.run(chooseListFiles({list}));
+        app.run(chooseListFiles({ list }));
         app.run(click("PushButton21"));
         QCOMPARE(listed(app), rows);
     }
@@ -156,9 +159,9 @@ private slots:
         const QString first = files.write(QStringLiteral("first.txt"), "/1.eml\n/2.eml\n");
         const QString second = files.write(QStringLiteral("second.txt"), "/3.eml");
         AppFixture app;
-        app.run(chooseListFiles({first, files.filePath(QStringLiteral("missing.txt")), files.path(), second}));
+        app.run(chooseListFiles({ first, files.filePath(QStringLiteral("missing.txt")), files.path(), second }));
         app.run(click("PushButton21"));
-        QCOMPARE(listed(app), (QStringList{"/1.eml", "/2.eml", "/3.eml"}));
+        QCOMPARE(listed(app), (QStringList { "/1.eml", "/2.eml", "/3.eml" }));
         const QList<QJsonObject> prompts = app.shownPrompts();
         QCOMPARE(prompts.size(), 4); // example, dialog, not found, error for the folder
         QCOMPARE(prompts[2].value("text").toString(), QStringLiteral("File not found"));
@@ -171,15 +174,15 @@ private slots:
     {
         TempFiles files;
         const QStringList made = writeMessages(
-            files, {"loose.txt", "F/a.eml", "F/notes.txt", "F/~tmp.eml", "F/.hidden", "F/sub/b", "F/.dot/c.eml"});
+            files, { "loose.txt", "F/a.eml", "F/notes.txt", "F/~tmp.eml", "F/.hidden", "F/sub/b", "F/.dot/c.eml" });
         const QString f = files.filePath(QStringLiteral("F"));
         AppFixture app;
         bool busyWhileAdding = false;
         QObject::connect(&app.form().fileList(), &QAbstractItemModel::rowsInserted, &app.form(),
-                         [&] { busyWhileAdding |= app.form().isBusyPointer(); });
-        app.dropFiles({made[0], f, made[0]});
-        QCOMPARE(listed(app), (QStringList{made[0], f + "/a.eml", f + "/notes.txt", f + "/.dot/c.eml",
-                                           f + "/sub/b", made[0]}));
+            [&] { busyWhileAdding |= app.form().isBusyPointer(); });
+        app.dropFiles({ made[0], f, made[0] });
+        QCOMPARE(listed(app),
+            (QStringList { made[0], f + "/a.eml", f + "/notes.txt", f + "/.dot/c.eml", f + "/sub/b", made[0] }));
         QVERIFY(app.shownPrompts().isEmpty());
         QVERIFY(!busyWhileAdding);
     }
@@ -200,9 +203,9 @@ private slots:
         if (kind == QStringLiteral("text"))
             mime.setText(QStringLiteral("/mail/a.eml"));
         else if (kind == QStringLiteral("web"))
-            mime.setUrls({QUrl(QStringLiteral("https://example.org/a.eml"))});
+            mime.setUrls({ QUrl(QStringLiteral("https://example.org/a.eml")) });
         else
-            mime.setUrls({QUrl::fromLocalFile(QStringLiteral("/mail/a.eml"))});
+            mime.setUrls({ QUrl::fromLocalFile(QStringLiteral("/mail/a.eml")) });
         QWidget *viewport = app.form().findChild<QTreeView *>(QStringLiteral("ListView1"))->viewport();
         QDragEnterEvent enter(viewport->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &enter);
@@ -212,11 +215,11 @@ private slots:
     void scanAddsLevelByLevel()
     {
         TempFiles files;
-        const QStringList made = writeMessages(files, {"X/a.eml", "X/A/b.eml", "X/A/A1/c.eml", "X/B/d.eml"});
+        const QStringList made = writeMessages(files, { "X/a.eml", "X/A/b.eml", "X/A/A1/c.eml", "X/B/d.eml" });
         AppFixture app;
         app.run(chooseFolder(files.filePath(QStringLiteral("X"))));
         app.run(click("PushButton5"));
-        QCOMPARE(listed(app), (QStringList{made[0], made[1], made[3], made[2]}));
+        QCOMPARE(listed(app), (QStringList { made[0], made[1], made[3], made[2] }));
         const QList<QJsonObject> prompts = app.shownPrompts();
         QCOMPARE(prompts.size(), 1); // the chooser, and no message after it
         QCOMPARE(prompts[0].value("title").toString(), QStringLiteral("Please select folder:"));
@@ -226,19 +229,20 @@ private slots:
     void scanSkipsAndTakesByName()
     {
         TempFiles files;
-        writeMessages(files, {"X/~draft.eml", "X/a~.eml", "X/UPPER.EML", "X/other.txt", "X/x.emlx", "X/.hidden.eml",
-                              "X/.dot/in-dot.eml", "X/what?/q.eml"});
+        writeMessages(files,
+            { "X/~draft.eml", "X/a~.eml", "X/UPPER.EML", "X/other.txt", "X/x.emlx", "X/.hidden.eml",
+                "X/.dot/in-dot.eml", "X/what?/q.eml" });
         const QString x = files.filePath(QStringLiteral("X"));
         AppFixture app;
         app.run(chooseFolder(x));
         app.run(click("PushButton5"));
-        QCOMPARE(listed(app), (QStringList{x + "/a~.eml", x + "/UPPER.EML", x + "/.dot/in-dot.eml"}));
+        QCOMPARE(listed(app), (QStringList { x + "/a~.eml", x + "/UPPER.EML", x + "/.dot/in-dot.eml" }));
     }
 
     void lastFolderIsKeptOnCancelAndStoredBeforeTheScan()
     {
         TempFiles files;
-        writeMessages(files, {"X/a.eml", "Empty/notes.txt"});
+        writeMessages(files, { "X/a.eml", "Empty/notes.txt" });
         const QString x = files.filePath(QStringLiteral("X"));
         const QString empty = files.filePath(QStringLiteral("Empty"));
         AppFixture app;
@@ -282,12 +286,12 @@ private slots:
     {
         QFETCH(bool, byDrop);
         TempFiles files;
-        const QStringList made = writeMessages(files, {"X/a.eml", "X/sub/b.eml"});
+        const QStringList made = writeMessages(files, { "X/a.eml", "X/sub/b.eml" });
         const QString x = files.filePath(QStringLiteral("X"));
         makeLink(x, x + QStringLiteral("/sub/up"));
         AppFixture app;
         if (byDrop) {
-            app.dropFiles({x});
+            app.dropFiles({ x });
         } else {
             app.run(chooseFolder(x));
             app.run(click("PushButton5"));
@@ -298,25 +302,27 @@ private slots:
     void nonAsciiFoldersAreScannedAndRead()
     {
         TempFiles files;
-        const QStringList relative{QString::fromUtf8("M/caf\xc3\xa9/1.eml"), QString::fromUtf8("M/\xc3\xbc" "ber/2.eml"),
-                                   QString::fromUtf8("M/\xe6\x97\xa5\xe6\x9c\xac/3.eml")};
+        const QStringList relative { QString::fromUtf8("M/caf\xc3\xa9/1.eml"),
+            QString::fromUtf8("M/\xc3\xbc"
+                              "ber/2.eml"),
+            QString::fromUtf8("M/\xe6\x97\xa5\xe6\x9c\xac/3.eml") };
         const QStringList made = writeMessages(files, relative);
         AppFixture app;
         app.run(chooseFolder(files.filePath(QStringLiteral("M"))));
         app.run(click("PushButton5"));
         QCOMPARE(listed(app), made);
         app.run(click("PushButton13"));
-        QCOMPARE(app.messageTexts(), QStringList{QStringLiteral("Done.")});
+        QCOMPARE(app.messageTexts(), QStringList { QStringLiteral("Done.") });
         QList<QStringList> expected;
         for (const QString &path : relative)
-            expected.append(QStringList{QString::fromLatin1("Subject: " + path.toUtf8())});
+            expected.append(QStringList { QString::fromLatin1("Subject: " + path.toUtf8()) });
         QCOMPARE(app.rows(QStringLiteral("ListView2")), expected);
     }
 
     void oddPathsSurviveEveryWayOfAdding_data()
     {
         QTest::addColumn<QString>("way");
-        for (const char *way : {"dialog", "list file", "drop files", "drop folder", "folder scan"})
+        for (const char *way : { "dialog", "list file", "drop files", "drop folder", "folder scan" })
             QTest::newRow(way) << QString::fromLatin1(way);
     }
 
@@ -326,8 +332,9 @@ private slots:
         TempFiles files;
         const QString folder = QString::fromUtf8("odd # % 'q\" \xc3\xa9");
         QStringList relative;
-        for (const QString &name : {QStringLiteral("a b.eml"), QStringLiteral("q'uo\"te.eml"), QStringLiteral("#1.eml"),
-                                    QStringLiteral("per%20cent.eml"), QString::fromUtf8("\xe6\x97\xa5 \xc3\xa9.eml")})
+        for (const QString &name :
+            { QStringLiteral("a b.eml"), QStringLiteral("q'uo\"te.eml"), QStringLiteral("#1.eml"),
+                QStringLiteral("per%20cent.eml"), QString::fromUtf8("\xe6\x97\xa5 \xc3\xa9.eml") })
             relative.append(folder + QLatin1Char('/') + name);
         QStringList made = writeMessages(files, relative);
         std::sort(made.begin(), made.end());
@@ -339,12 +346,12 @@ private slots:
             app.run(click("PushButton1"));
         } else if (way == QStringLiteral("list file")) {
             const QString list = files.write(QStringLiteral("list.txt"), QFile::encodeName(made.join(u'\n')));
-            app.run(chooseListFiles({list}));
+            app.run(chooseListFiles({ list }));
             app.run(click("PushButton21"));
         } else if (way == QStringLiteral("drop files")) {
             app.dropFiles(made);
         } else if (way == QStringLiteral("drop folder")) {
-            app.dropFiles({top});
+            app.dropFiles({ top });
         } else {
             app.run(chooseFolder(top));
             app.run(click("PushButton5"));
@@ -357,21 +364,21 @@ private slots:
     void removalsDoNothingWhileBusy()
     {
         TempFiles files;
-        const QStringList made = writeMessages(files, {"1.eml", "2.eml", "3.eml"});
+        const QStringList made = writeMessages(files, { "1.eml", "2.eml", "3.eml" });
         AppFixture app;
         app.dropFiles(made);
         bool tried = false;
         QObject::connect(&app.form().progressBar(), &CaptionedProgressBar::progressChanged, &app.form(),
-                         [&](double, const QString &) {
-                             // From the second file on, the run shows the busy pointer.
-                             if (tried || !app.form().isBusyPointer())
-                                 return;
-                             tried = true;
-                             app.run(R"({"select":"ListView1","row":2})");
-                             app.run(R"({"key":"Del","on":"ListView1"})");
-                             app.run(R"({"dblclick":"ListView1"})");
-                             app.run(click("PushButton14"));
-                         });
+            [&](double, const QString &) {
+                // From the second file on, the run shows the busy pointer.
+                if (tried || !app.form().isBusyPointer())
+                    return;
+                tried = true;
+                app.run(R"({"select":"ListView1","row":2})");
+                app.run(R"({"key":"Del","on":"ListView1"})");
+                app.run(R"({"dblclick":"ListView1"})");
+                app.run(click("PushButton14"));
+            });
         app.run(click("PushButton13"));
         QVERIFY(tried);
         QCOMPARE(listed(app), made);
@@ -383,7 +390,7 @@ private slots:
         AppFixture app;
         app.run(R"({"key":"Del","on":"ListView1"})"); // empty list: nothing happens
         app.run(R"({"dblclick":"ListView1"})");
-        app.dropFiles({"/m/1.eml", "/m/2.eml", "/m/3.eml", "/m/4.eml", "/m/5.eml"});
+        app.dropFiles({ "/m/1.eml", "/m/2.eml", "/m/3.eml", "/m/4.eml", "/m/5.eml" });
         app.run(R"({"key":"Del","on":"ListView1"})"); // rows but none current
         QCOMPARE(listed(app).size(), 5);
 
@@ -391,17 +398,17 @@ private slots:
         app.run(R"({"key":"A","on":"ListView1"})");
         QCOMPARE(listed(app).size(), 5);
         app.run(R"({"key":"Shift+Del","on":"ListView1"})");
-        QCOMPARE(listed(app), (QStringList{"/m/1.eml", "/m/3.eml", "/m/4.eml", "/m/5.eml"}));
+        QCOMPARE(listed(app), (QStringList { "/m/1.eml", "/m/3.eml", "/m/4.eml", "/m/5.eml" }));
         app.run(R"({"key":"Del","on":"ListView1"})"); // the row that moved up is current now
-        QCOMPARE(listed(app), (QStringList{"/m/1.eml", "/m/4.eml", "/m/5.eml"}));
+        QCOMPARE(listed(app), (QStringList { "/m/1.eml", "/m/4.eml", "/m/5.eml" }));
         app.run(R"({"select":"ListView1","row":3})");
         app.run(R"({"dblclick":"ListView1"})");
-        QCOMPARE(listed(app), (QStringList{"/m/1.eml", "/m/4.eml"}));
+        QCOMPARE(listed(app), (QStringList { "/m/1.eml", "/m/4.eml" }));
 
         app.run(click("PushButton14"));
         const QJsonObject list = app.dump(QStringLiteral("ListView1"));
         QCOMPARE(list.value("rows").toArray().size(), 0);
-        QCOMPARE(list.value("headers").toArray(), QJsonArray{QStringLiteral("EML File(s)")});
+        QCOMPARE(list.value("headers").toArray(), QJsonArray { QStringLiteral("EML File(s)") });
         QVERIFY(app.shownPrompts().isEmpty());
     }
 
@@ -410,11 +417,18 @@ private slots:
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QStringList>("rows");
-        const QStringList rows{"/m/a.eml", "/m/B.EML", "/m/c.Eml", "/m/Archive/d.txt", "", "/m/ a.txt", "/m/b a.txt"};
-        QTest::newRow("containing, any case") << "PushButton3" << "EML" << QStringList{"/m/Archive/d.txt", "", "/m/ a.txt", "/m/b a.txt"};
-        QTest::newRow("not containing") << "PushButton11" << "/archive/" << QStringList{"/m/Archive/d.txt"};
-        QTest::newRow("leading blank counts") << "PushButton3" << " a" << QStringList{"/m/a.eml", "/m/B.EML", "/m/c.Eml", "/m/Archive/d.txt", ""};
-        QTest::newRow("cancelled") << "PushButton3" << "" << rows;
+        const QStringList rows { "/m/a.eml", "/m/B.EML", "/m/c.Eml", "/m/Archive/d.txt", "", "/m/ a.txt",
+            "/m/b a.txt" };
+        QTest::newRow("containing, any case")
+            << "PushButton3"
+            << "EML" << QStringList { "/m/Archive/d.txt", "", "/m/ a.txt", "/m/b a.txt" };
+        QTest::newRow("not containing") << "PushButton11"
+                                        << "/archive/" << QStringList { "/m/Archive/d.txt" };
+        QTest::newRow("leading blank counts")
+            << "PushButton3"
+            << " a" << QStringList { "/m/a.eml", "/m/B.EML", "/m/c.Eml", "/m/Archive/d.txt", "" };
+        QTest::newRow("cancelled") << "PushButton3"
+                                   << "" << rows;
     }
 
     void filters()
@@ -423,26 +437,27 @@ private slots:
         QFETCH(QString, answer);
         QFETCH(QStringList, rows);
         AppFixture app;
-        app.form().fileList().append(QStringList{"/m/a.eml", "/m/B.EML", "/m/c.Eml", "/m/Archive/d.txt", "", "/m/ a.txt", "/m/b a.txt"});
+        app.form().fileList().append(
+            QStringList { "/m/a.eml", "/m/B.EML", "/m/c.Eml", "/m/Archive/d.txt", "", "/m/ a.txt", "/m/b a.txt" });
         app.run(answerText(answer));
-        app.run(QJsonObject{{QStringLiteral("click"), button}});
+        app.run(QJsonObject { { QStringLiteral("click"), button } });
         QCOMPARE(listed(app), rows);
         const QList<QJsonObject> prompts = app.shownPrompts();
         QCOMPARE(prompts.size(), 1);
-        QCOMPARE(prompts[0].value("label").toString(), button == QStringLiteral("PushButton3")
-                                                           ? QStringLiteral("Remove entries containing: ")
-                                                           : QStringLiteral("Remove entries not containing: "));
+        QCOMPARE(prompts[0].value("label").toString(),
+            button == QStringLiteral("PushButton3") ? QStringLiteral("Remove entries containing: ")
+                                                    : QStringLiteral("Remove entries not containing: "));
         QVERIFY(!app.form().isBusyPointer());
     }
 
     void filterLeavesAnotherCommandsBusyPointer()
     {
         AppFixture app;
-        app.form().fileList().append(QStringList{"/m/a.eml", "/m/b.txt"});
+        app.form().fileList().append(QStringList { "/m/a.eml", "/m/b.txt" });
         app.form().setBusyPointer(true);
         app.run(answerText(QStringLiteral("txt")));
         app.run(click("PushButton3"));
-        QCOMPARE(listed(app), QStringList{"/m/a.eml"});
+        QCOMPARE(listed(app), QStringList { "/m/a.eml" });
         QVERIFY(app.form().isBusyPointer());
     }
 };

@@ -51,20 +51,21 @@ private:
     // Runs the driver on the script, as the user nobody when asked.
     DriverRun drive(const QByteArray &script, bool asNobody)
     {
-        const QString config = m_top.filePath(asNobody ? QStringLiteral("config-nobody") : QStringLiteral("config-root"));
+        const QString config
+            = m_top.filePath(asNobody ? QStringLiteral("config-nobody") : QStringLiteral("config-root"));
         QDir().mkpath(config);
         QFile::setPermissions(config, Open | QFile::WriteGroup | QFile::WriteOther);
         const QString programDir = m_top.filePath(QStringLiteral("program"));
         QDir().mkpath(programDir);
 
-        QStringList arguments{m_driver, QStringLiteral("--program-dir"), programDir, QStringLiteral("--config-dir"),
-                              config, QStringLiteral("-")};
+        QStringList arguments { m_driver, QStringLiteral("--program-dir"), programDir, QStringLiteral("--config-dir"),
+            config, QStringLiteral("-") };
         QString program = arguments.takeFirst();
         if (asNobody && ::geteuid() == 0) {
             arguments.prepend(program);
-            arguments = QStringList{QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-                                    QStringLiteral("--clear-groups")}
-                + arguments;
+            arguments = QStringList {
+                QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"), QStringLiteral("--clear-groups")
+            } + arguments;
             program = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
         }
         QProcess process;
@@ -117,7 +118,8 @@ private slots:
 
         // A copy of the driver inside the world-readable folder, so that the
         // unprivileged user can run it wherever the build lies.
-        const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/driver/tollervane-drive");
+        const QString built
+            = QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/driver/tollervane-drive");
         QVERIFY2(QFileInfo::exists(built), qPrintable(built));
         m_driver = m_top.filePath(QStringLiteral("tollervane-drive"));
         QVERIFY(QFile::copy(built, m_driver));
@@ -130,12 +132,14 @@ private slots:
         writeFile(m_tree + QStringLiteral("/open/b.eml"));
         // Readable but not searchable: its names can be listed, its files not opened.
         writeFile(m_tree + QStringLiteral("/unsearchable/w.eml"));
-        for (const QString &folder : {m_tree, m_tree + QStringLiteral("/open"), m_tree + QStringLiteral("/locked/inner")})
+        for (const QString &folder :
+            { m_tree, m_tree + QStringLiteral("/open"), m_tree + QStringLiteral("/locked/inner") })
             QVERIFY(QFile::setPermissions(folder, Open));
-        QVERIFY(QFile::setPermissions(m_tree + QStringLiteral("/locked"), ::geteuid() == 0 ? OwnerOnly : QFile::Permissions()));
+        QVERIFY(QFile::setPermissions(
+            m_tree + QStringLiteral("/locked"), ::geteuid() == 0 ? OwnerOnly : QFile::Permissions()));
         QVERIFY(QFile::setPermissions(m_tree + QStringLiteral("/unsearchable"),
-                                      (::geteuid() == 0 ? OwnerOnly : QFile::Permissions()) | QFile::ReadOwner
-                                          | QFile::ReadGroup | QFile::ReadOther));
+            (::geteuid() == 0 ? OwnerOnly : QFile::Permissions()) | QFile::ReadOwner | QFile::ReadGroup
+                | QFile::ReadOther));
     }
 
     void cleanupTestCase()
@@ -147,11 +151,13 @@ private slots:
     void unreadableFolderIsSkippedWithoutABox_data()
     {
         QTest::addColumn<QByteArray>("script");
-        const QByteArray folder = QJsonDocument(QJsonArray{m_tree}).toJson(QJsonDocument::Compact);
+        const QByteArray folder = QJsonDocument(QJsonArray { m_tree }).toJson(QJsonDocument::Compact);
         QTest::newRow("Add All EML Files In Folder")
-            << QByteArray("{\"answers\":[{\"folder\":" + folder.mid(1, folder.size() - 2) + "}]}\n"
-                          "{\"click\":\"PushButton5\"}\n{\"dump\":\"ListView1\"}\n");
-        QTest::newRow("drop") << QByteArray("{\"drop\":" + folder + ",\"on\":\"ListView1\"}\n{\"dump\":\"ListView1\"}\n");
+            << QByteArray("{\"answers\":[{\"folder\":" + folder.mid(1, folder.size() - 2)
+                   + "}]}\n"
+                     "{\"click\":\"PushButton5\"}\n{\"dump\":\"ListView1\"}\n");
+        QTest::newRow("drop") << QByteArray(
+            "{\"drop\":" + folder + ",\"on\":\"ListView1\"}\n{\"dump\":\"ListView1\"}\n");
     }
 
     void unreadableFolderIsSkippedWithoutABox()
@@ -161,17 +167,17 @@ private slots:
         const DriverRun run = drive(script, true);
         QCOMPARE(run.exitCode, 0);
         QVERIFY(!run.lines.isEmpty());
-        QCOMPARE(rowsOf(run.lines.last()), (QStringList{m_tree + "/a.eml", m_tree + "/open/b.eml"}));
-        QCOMPARE(promptKinds(run), viaChooser ? QStringList{QStringLiteral("folder")} : QStringList());
+        QCOMPARE(rowsOf(run.lines.last()), (QStringList { m_tree + "/a.eml", m_tree + "/open/b.eml" }));
+        QCOMPARE(promptKinds(run), viaChooser ? QStringList { QStringLiteral("folder") } : QStringList());
 
         // The same script with every folder readable lists the locked files:
         // the skipping above is the user's missing permission, nothing else.
         if (::geteuid() == 0) {
             const DriverRun privileged = drive(script, false);
             QCOMPARE(privileged.exitCode, 0);
-            QCOMPARE(rowsOf(privileged.lines.last()), (QStringList{m_tree + "/a.eml", m_tree + "/locked/z.eml",
-                                                                   m_tree + "/open/b.eml", m_tree + "/unsearchable/w.eml",
-                                                                   m_tree + "/locked/inner/y.eml"}));
+            QCOMPARE(rowsOf(privileged.lines.last()),
+                (QStringList { m_tree + "/a.eml", m_tree + "/locked/z.eml", m_tree + "/open/b.eml",
+                    m_tree + "/unsearchable/w.eml", m_tree + "/locked/inner/y.eml" }));
         }
     }
 };

@@ -8,7 +8,7 @@
 #include "app/PathTools.h"
 
 void AddFilesInFolderList(const QStringList &folderList, const QString &pattern, FileListModel &list,
-                          const FolderScan *scan, const std::function<bool()> &stopRequested)
+    const FolderScan *scan, const std::function<bool()> &stopRequested)
 {
     for (const QString &entry : folderList) {
         if (stopRequested && stopRequested())

@@ -24,4 +24,4 @@ inline const QString EveryFilePattern = QStringLiteral("*");
 // is not read again. stopRequested, when given, ends the loop early (the
 // program is closing).
 void AddFilesInFolderList(const QStringList &folderList, const QString &pattern, FileListModel &list,
-                          const FolderScan *scan = nullptr, const std::function<bool()> &stopRequested = {});
+    const FolderScan *scan = nullptr, const std::function<bool()> &stopRequested = {});

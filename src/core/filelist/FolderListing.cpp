@@ -16,8 +16,7 @@ namespace {
 // A merge sort that yields to the window system as it goes: runs of a few
 // thousand entries are sorted at once, then merged pairwise, so a folder of
 // 100,000 names never holds up the window for long.
-template<class Less>
-void sortYielding(std::vector<qsizetype> &items, Less less)
+template <class Less> void sortYielding(std::vector<qsizetype> &items, Less less)
 {
     constexpr size_t Run = 2048;
     const size_t n = items.size();
@@ -71,8 +70,7 @@ std::vector<qsizetype> listingOrder(const QStringList &names)
 // read and sorted out here rather than by the iterator's filters, so that the
 // loop yields for each one (a filtered iterator reads past every entry it
 // skips without coming back).
-template<class Take>
-void forEachEntry(const QString &folder, Take &&take)
+template <class Take> void forEachEntry(const QString &folder, Take &&take)
 {
     const QString start = folder.endsWith(PathTools::Separator) && folder.size() > 1 ? folder.chopped(1) : folder;
     QDirIterator it(start, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
@@ -120,7 +118,7 @@ FolderContents ListFolderContents(const QString &folder, const QString &filePatt
     });
     contents.subfolders.reserve(folderNames.size());
     for (qsizetype i : listingOrder(folderNames))
-        contents.subfolders.append(Subfolder{folderNames[i], links[i]});
+        contents.subfolders.append(Subfolder { folderNames[i], links[i] });
     SortLikeListing(contents.files);
     return contents;
 }

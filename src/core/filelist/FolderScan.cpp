@@ -59,8 +59,7 @@ void removeAt(QStringList &list, const std::vector<qsizetype> &positions)
 FolderScan::FolderScan(Prompts &prompts, std::function<bool()> stopRequested)
     : m_prompts(prompts)
     , m_stopRequested(std::move(stopRequested))
-{
-}
+{ }
 
 bool FolderScan::examine(const QString &folder, QStringList &found)
 {
@@ -94,7 +93,8 @@ bool FolderScan::examine(const QString &folder, QStringList &found)
     if (!info.exists() || !info.isReadable() || !info.isExecutable())
         return false;
 
-    const QString canonicalPrefix = canonical.endsWith(PathTools::Separator) ? canonical : canonical + PathTools::Separator;
+    const QString canonicalPrefix
+        = canonical.endsWith(PathTools::Separator) ? canonical : canonical + PathTools::Separator;
     FolderContents contents = ListFolderContents(folder, m_filePattern);
     if (!m_filePattern.isEmpty())
         m_keptFiles.insert(folder, std::move(contents.files));
@@ -157,8 +157,7 @@ void FolderScan::GetSubDirectories2016(QStringList &folderList, bool recurse)
     }
 }
 
-void GetSubDirectories2016(QStringList &folderList, bool recurse, Prompts &prompts,
-                           std::function<bool()> stopRequested)
+void GetSubDirectories2016(QStringList &folderList, bool recurse, Prompts &prompts, std::function<bool()> stopRequested)
 {
     FolderScan(prompts, std::move(stopRequested)).GetSubDirectories2016(folderList, recurse);
 }

@@ -68,5 +68,5 @@ private:
 };
 
 // The same, for one call.
-void GetSubDirectories2016(QStringList &folderList, bool recurse, Prompts &prompts,
-                           std::function<bool()> stopRequested = {});
+void GetSubDirectories2016(
+    QStringList &folderList, bool recurse, Prompts &prompts, std::function<bool()> stopRequested = {});

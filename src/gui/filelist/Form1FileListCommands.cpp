@@ -44,7 +44,7 @@ void Form1::PushButton1_Click()
 {
     ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton1_Click"));
     QStringList chosen;
-    trap.step(100, [&] { chosen = prompts().openFiles(AddFilesTitle, {EmlFilesFilter}); });
+    trap.step(100, [&] { chosen = prompts().openFiles(AddFilesTitle, { EmlFilesFilter }); });
     if (chosen.isEmpty())
         return;
     trap.step(102, [&] { fileList().append(chosenPaths(chosen)); });
@@ -54,11 +54,9 @@ void Form1::PushButton1_Click()
 void Form1::PushButton21_Click()
 {
     ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton21_Click"));
-    trap.step(100, [&] {
-        prompts().info(QStringLiteral("File should look like:\r/test/1.txt\r/test/2.txt\retc."));
-    });
+    trap.step(100, [&] { prompts().info(QStringLiteral("File should look like:\r/test/1.txt\r/test/2.txt\retc.")); });
     QStringList chosen;
-    trap.step(102, [&] { chosen = chosenPaths(prompts().openFiles(AddFilesTitle, {AllFilesFilter})); });
+    trap.step(102, [&] { chosen = chosenPaths(prompts().openFiles(AddFilesTitle, { AllFilesFilter })); });
     // Each list file is loaded completely before the next; one that fails
     // is reported and the next one is loaded.
     for (const QString &listFile : std::as_const(chosen))
@@ -81,7 +79,7 @@ void Form1::PushButton5_Click()
     // Stored before the scan, whether or not anything is found.
     trap.step(104, [&] { settings().save(QStringLiteral("LastFolder"), chosen); });
     trap.step(106, [&] { setBusyPointer(true); });
-    QStringList folders{chosen + PathTools::Separator};
+    QStringList folders { chosen + PathTools::Separator };
     const auto closing = [this] { return AppClosing; };
     FolderScan scan(prompts(), closing);
     scan.keepFilesMatching(EmlFilePattern);
@@ -106,8 +104,8 @@ namespace {
 // back to what it was, so a filter used while a long command works does not
 // take that command's busy pointer (and with it the guard of the removals)
 // away.
-void filterFileList(Form1 &form, const QString &procedure, const QString &prompt,
-                    void (*filter)(ReportModel &, const QString &))
+void filterFileList(
+    Form1 &form, const QString &procedure, const QString &prompt, void (*filter)(ReportModel &, const QString &))
 {
     ErrorTrap trap(form.prompts(), procedure);
     QString answer;
@@ -126,14 +124,14 @@ void filterFileList(Form1 &form, const QString &procedure, const QString &prompt
 void Form1::PushButton3_Click()
 {
     filterFileList(*this, QStringLiteral("Form1.PushButton3_Click"), QStringLiteral("Remove entries containing: "),
-                   RemoveRowsContaining);
+        RemoveRowsContaining);
 }
 
 // Remove Filenames Not Cont. X
 void Form1::PushButton11_Click()
 {
-    filterFileList(*this, QStringLiteral("Form1.PushButton11_Click"),
-                   QStringLiteral("Remove entries not containing: "), RemoveRowsNotContaining);
+    filterFileList(*this, QStringLiteral("Form1.PushButton11_Click"), QStringLiteral("Remove entries not containing: "),
+        RemoveRowsNotContaining);
 }
 
 void Form1::removeCurrentFileListRow()
@@ -179,7 +177,7 @@ void Form1::ListView1_OLEDragDrop(const QList<QUrl> &urls)
         }
         fileList().append(files);
         files.clear();
-        QStringList folders{path + PathTools::Separator};
+        QStringList folders { path + PathTools::Separator };
         FolderScan scan(prompts(), closing);
         scan.keepFilesMatching(EveryFilePattern);
         scan.GetSubDirectories2016(folders, true);
