@@ -125,6 +125,8 @@ private:
     void restoreCheckBox(QCheckBox *box, const QString &key);
     // The hand pointer over buttons and moving file-list entries by dragging.
     void installInteractionAids();
+    // Delete key and double-click on the file list (not while busy).
+    void removeCurrentFileListRow();
     // Handlers without a trap of their own must never take the program down.
     static void runUntrapped(const std::function<void()> &handler);
 

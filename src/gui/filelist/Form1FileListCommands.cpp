@@ -1,22 +1,187 @@
+#include "app/ErrorTrap.h"
 #include "app/Form1.h"
+#include "app/PathTools.h"
+#include "app/Prompts.h"
+#include "app/SettingsStore.h"
+#include "filelist/FileAddingLoop.h"
 #include "filelist/FileListModel.h"
+#include "filelist/FileTests.h"
+#include "filelist/FolderScan.h"
+#include "filelist/ListFile.h"
+#include "filelist/ListFilters.h"
 
 #include <QDir>
+#include <QTreeView>
 
-// The file list's commands. Adding by dialog, list file and folder scan, and
-// the removals, are still to come; dropped files are appended as they are.
+// The file list's commands: adding by dialog, list file, drop and folder
+// scan, and the removals.
 
-void Form1::PushButton1_Click() {}
-void Form1::PushButton21_Click() {}
-void Form1::PushButton5_Click() {}
-void Form1::PushButton14_Click() {}
-void Form1::PushButton3_Click() {}
-void Form1::PushButton11_Click() {}
-void Form1::ListView1_KeyDown(int) {}
-void Form1::ListView1_DblClick() {}
+namespace {
 
+const QString AddFilesTitle = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files");
+const QString EmlFilesFilter = QStringLiteral("EML Files (*.eml)");
+const QString AllFilesFilter = QStringLiteral("All Files (*.*)");
+
+// The paths an open dialog returned, as they are added: a single path
+// unchanged; of several, each is the dialog's folder joined with a name,
+// tidied. (The dialog returns a list, so no result buffer can overflow and
+// there is no "too many files" case.)
+QStringList chosenPaths(const QStringList &chosen)
+{
+    if (chosen.size() <= 1)
+        return chosen;
+    QStringList paths;
+    paths.reserve(chosen.size());
+    for (const QString &path : chosen)
+        paths.append(PathTools::RemoveDoubleBackslashes(path));
+    return paths;
+}
+
+} // namespace
+
+// Add EML Files
+void Form1::PushButton1_Click()
+{
+    ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton1_Click"));
+    QStringList chosen;
+    trap.step(100, [&] { chosen = prompts().openFiles(AddFilesTitle, { EmlFilesFilter }); });
+    if (chosen.isEmpty())
+        return;
+    trap.step(102, [&] { fileList().append(chosenPaths(chosen)); });
+}
+
+// Load List Of Files From Text File
+void Form1::PushButton21_Click()
+{
+    ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton21_Click"));
+    trap.step(100, [&] { prompts().info(QStringLiteral("File should look like:\r/test/1.txt\r/test/2.txt\retc.")); });
+    QStringList chosen;
+    trap.step(102, [&] { chosen = chosenPaths(prompts().openFiles(AddFilesTitle, { AllFilesFilter })); });
+    // Each list file is loaded completely before the next; one that fails
+    // is reported and the next one is loaded.
+    for (const QString &listFile : std::as_const(chosen))
+        trap.step(104, [&] { LoadListFromTextFile(fileList(), listFile, prompts()); });
+}
+
+// Add All EML Files In Folder
+void Form1::PushButton5_Click()
+{
+    LongCommand command(*this);
+    if (!command.started())
+        return;
+    ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton5_Click"));
+    QString lastFolder;
+    trap.step(100, [&] { lastFolder = settings().read(QStringLiteral("LastFolder")); });
+    QString chosen;
+    trap.step(102, [&] { chosen = prompts().chooseFolder(QStringLiteral("Please select folder:"), lastFolder); });
+    if (chosen.isEmpty())
+        return;
+    // Stored before the scan, whether or not anything is found.
+    trap.step(104, [&] { settings().save(QStringLiteral("LastFolder"), chosen); });
+    trap.step(106, [&] { setBusyPointer(true); });
+    QStringList folders { chosen + PathTools::Separator };
+    const auto closing = [this] { return AppClosing; };
+    FolderScan scan(prompts(), closing);
+    scan.keepFilesMatching(EmlFilePattern);
+    trap.step(108, [&] { scan.GetSubDirectories2016(folders, true); });
+    trap.step(110, [&] { AddFilesInFolderList(folders, EmlFilePattern, fileList(), &scan, closing); });
+    trap.step(112, [&] { setBusyPointer(false); });
+}
+
+// Clear List (below the file list)
+void Form1::PushButton14_Click()
+{
+    ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton14_Click"));
+    trap.step(100, [&] {
+        if (!isBusyPointer())
+            fileList().clearRows();
+    });
+}
+
+namespace {
+
+// The two text filters of the file list share their steps. The pointer goes
+// back to what it was, so a filter used while a long command works does not
+// take that command's busy pointer (and with it the guard of the removals)
+// away.
+void filterFileList(
+    Form1 &form, const QString &procedure, const QString &prompt, void (*filter)(ReportModel &, const QString &))
+{
+    ErrorTrap trap(form.prompts(), procedure);
+    QString answer;
+    trap.step(100, [&] { answer = form.prompts().askText(prompt); });
+    if (answer.isEmpty())
+        return;
+    const bool wasBusy = form.isBusyPointer();
+    trap.step(102, [&] { form.setBusyPointer(true); });
+    trap.step(104, [&] { filter(form.fileList(), answer); });
+    trap.step(106, [&] { form.setBusyPointer(wasBusy); });
+}
+
+} // namespace
+
+// Remove Filenames Containing X
+void Form1::PushButton3_Click()
+{
+    filterFileList(*this, QStringLiteral("Form1.PushButton3_Click"), QStringLiteral("Remove entries containing: "),
+        RemoveRowsContaining);
+}
+
+// Remove Filenames Not Cont. X
+void Form1::PushButton11_Click()
+{
+    filterFileList(*this, QStringLiteral("Form1.PushButton11_Click"), QStringLiteral("Remove entries not containing: "),
+        RemoveRowsNotContaining);
+}
+
+void Form1::removeCurrentFileListRow()
+{
+    if (isBusyPointer() || fileList().size() == 0)
+        return;
+    const QModelIndex current = m_listView1->currentIndex();
+    if (!current.isValid())
+        return; // rows but none current: nothing to remove
+    const int row = current.row();
+    fileList().removeSingleRow(row);
+    // The row that took its place (or the new last row) becomes current, so
+    // that the next Delete goes on down the list.
+    if (fileList().size() > 0)
+        m_listView1->setCurrentIndex(fileList().index(qMin(row, int(fileList().size()) - 1), 0));
+}
+
+void Form1::ListView1_KeyDown(int key)
+{
+    if (key == Qt::Key_Delete)
+        removeCurrentFileListRow();
+}
+
+void Form1::ListView1_DblClick()
+{
+    removeCurrentFileListRow();
+}
+
+// A drop: dropped files are appended as they are; a dropped folder is
+// scanned (with a folder list of its own) for every file below it. No busy
+// pointer, no message.
 void Form1::ListView1_OLEDragDrop(const QList<QUrl> &urls)
 {
-    for (const QUrl &url : urls)
-        fileList().append(QDir::toNativeSeparators(url.toLocalFile()));
+    const auto closing = [this] { return AppClosing; };
+    QStringList files; // consecutive dropped files go in as one batch
+    for (const QUrl &url : urls) {
+        if (AppClosing)
+            return;
+        const QString path = QDir::toNativeSeparators(url.toLocalFile());
+        if (!IsDirectory(path)) {
+            files.append(path);
+            continue;
+        }
+        fileList().append(files);
+        files.clear();
+        QStringList folders { path + PathTools::Separator };
+        FolderScan scan(prompts(), closing);
+        scan.keepFilesMatching(EveryFilePattern);
+        scan.GetSubDirectories2016(folders, true);
+        AddFilesInFolderList(folders, EveryFilePattern, fileList(), &scan, closing);
+    }
+    fileList().append(files);
 }
