@@ -10,7 +10,7 @@
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QTest>
-#include <QTreeView>
+#include <QTableView>
 
 namespace {
 
@@ -206,7 +206,7 @@ private slots:
             mime.setUrls({ QUrl(QStringLiteral("https://example.org/a.eml")) });
         else
             mime.setUrls({ QUrl::fromLocalFile(QStringLiteral("/mail/a.eml")) });
-        QWidget *viewport = app.form().findChild<QTreeView *>(QStringLiteral("ListView1"))->viewport();
+        QWidget *viewport = app.form().findChild<QTableView *>(QStringLiteral("ListView1"))->viewport();
         QDragEnterEvent enter(viewport->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &enter);
         QCOMPARE(enter.isAccepted(), kind == QStringLiteral("file"));

@@ -11,7 +11,7 @@
 #include "filelist/ListFilters.h"
 
 #include <QDir>
-#include <QTreeView>
+#include <QTableView>
 
 // The file list's commands: adding by dialog, list file, drop and folder
 // scan, and the removals.
