@@ -65,6 +65,10 @@ public:
     // The hand pointer loaded at start, if its file was found.
     const QCursor *handPointer() const { return m_hasHandPointer ? &m_handPointer : nullptr; }
 
+    // Whether a spreadsheet application is there to take the results; says
+    // so when it is not (results/Form1SpreadsheetExport.cpp).
+    bool SaveResultsAsExcelFileIsExcelInstalled();
+
 public slots:
     // File list (filelist/Form1FileListCommands.cpp)
     void PushButton1_Click();
