@@ -56,11 +56,15 @@ QString ClipboardTextOf(const ResultsModel &list)
     text.reserve(cells.rowCount() * (padded + 2) + lastColumnKept);
     for (qsizetype r = 0; r < cells.rowCount(); ++r) {
         EventPump::yield();
+        const qsizetype lineStart = text.size();
         for (int c = 0; c < columns; ++c) {
             EventPump::yield();
-            // Rows may have gone during the yield.
-            if (r >= cells.rowCount())
+            // Rows may have gone during the yield: the text ends with the
+            // last whole line.
+            if (r >= cells.rowCount()) {
+                text.truncate(lineStart);
                 return text;
+            }
             const ResultCell cell = cells.cell(r, c);
             ResultCells::appendText(text, cell);
             // A text that outgrew its column while we yielded gets no padding.
