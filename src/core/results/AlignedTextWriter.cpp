@@ -12,6 +12,8 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <vector>
 
 namespace {
@@ -110,9 +112,15 @@ public:
         writeBlock();
     }
 
+    // Committing flushes the whole file to disk, which takes a noticeable
+    // while for a large file; it runs on a worker thread (nothing else
+    // touches the file meanwhile) while this one keeps yielding.
     void commit()
     {
-        if (!m_file.commit())
+        std::future<bool> committed = std::async(std::launch::async, [this] { return m_file.commit(); });
+        while (committed.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+            EventPump::yield();
+        if (!committed.get())
             throw AppFailure(
                 QStringLiteral("Cannot write the file ") + m_path + QStringLiteral(": ") + m_file.errorString());
     }
