@@ -6,6 +6,7 @@
 #include "OfficeConversion.h"
 #include "TempFiles.h"
 #include "app/CaptionedProgressBar.h"
+#include "app/SettingsStore.h"
 #include "results/ResultsModel.h"
 
 #include <QProcess>
@@ -113,6 +114,31 @@ private slots:
         QCOMPARE(app.rows(QStringLiteral("ListView2")).size(), expected.count(QStringLiteral("\r\n")));
     }
 
+    void clipboardThatStaysLockedIsNotReportedAsCopied()
+    {
+        // A clipboard that refuses every attempt.
+        class LockedClipboard : public ScriptedPrompts
+        {
+        public:
+            using ScriptedPrompts::ScriptedPrompts;
+            bool setClipboardText(const QString &) override { return false; }
+        };
+        QTemporaryDir config;
+        SettingsStore settings(SettingsStore::filePathInConfigDir(config.path()));
+        QStringList messages;
+        LockedClipboard prompts(
+            [&](const QJsonObject &prompt) { messages.append(prompt.value(QStringLiteral("text")).toString()); });
+        Form1 form(AppEnvironment { config.path(), &settings, &prompts });
+        form.Form_Load();
+        form.setResultColumns({ { QStringLiteral("Results"), 7000 } });
+        form.results().appendResult(QByteArrayView("text"), QString(), false, false);
+        form.PushButton18_Click();
+        QCOMPARE(messages,
+            QStringList { "The clipboard could not be opened, so the results have not been copied to "
+                          "it. Please try again." });
+        QCOMPARE(form.progressBar().caption(), QStringLiteral("Progress Bar"));
+    }
+
     void copyOfAnEmptyListKeepsTheClipboard()
     {
         AppFixture app;
@@ -191,6 +217,17 @@ private slots:
         // The input box always comes first.
         QCOMPARE(promptKind(app.shownPrompts().first()), QStringLiteral("input"));
         QCOMPARE(app.messageTexts(), messages);
+    }
+
+    void removalDuringABusyCommandLeavesItBusy()
+    {
+        AppFixture app;
+        extract(app, { files.write(QStringLiteral("busy.eml"), "a\r\nb\r\n") }, false);
+        app.form().setBusyPointer(true);
+        app.run(textAnswer(QStringLiteral("a")));
+        app.run(R"({"click":"PushButton19"})");
+        QCOMPARE(app.rows(QStringLiteral("ListView2")), (Rows { { "b" } }));
+        QVERIFY(app.form().isBusyPointer());
     }
 
     void cancelledRemovalKeepsEveryRow()
@@ -480,6 +517,22 @@ private slots:
         app.run(R"({"click":"PushButton12"})");
         QVERIFY(app.transcript.isEmpty());
         QVERIFY(app.prompts().workbooks().isEmpty());
+    }
+
+    void exportCutsOverlongTextsAndSaysSoOnce()
+    {
+        AppFixture app;
+        const QByteArray longLine(40000, 'L');
+        extract(
+            app, { files.write(QStringLiteral("long.eml"), longLine + "\r\n" + longLine + "\r\nshort\r\n") }, false);
+        app.run(R"({"click":"PushButton12"})");
+        const QList<QJsonObject> prompts = app.shownPrompts();
+        QCOMPARE(prompts.size(), 2);
+        QCOMPARE(promptKind(prompts[0]), QStringLiteral("spreadsheet"));
+        QCOMPARE(prompts[1].value(QStringLiteral("text")).toString(),
+            QStringLiteral("2 text(s) were longer than a worksheet cell can hold (32,767 characters) and have "
+                           "been cut to fit."));
+        QFile::remove(prompts[0].value(QStringLiteral("workbook")).toString());
     }
 
     void exportHandsTheWorkbookOver_data()

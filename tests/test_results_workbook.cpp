@@ -9,9 +9,11 @@
 #include "app/EventPump.h"
 #include "results/ResultsModel.h"
 #include "results/ResultsWorkbook.h"
+#include "results/WorkbookFiles.h"
 #include "results/WorkbookText.h"
 #include "results/WorkbookWriter.h"
 
+#include <QDateTime>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
@@ -295,6 +297,37 @@ private slots:
         const auto match = dimension.match(QString::fromUtf8(*sheet));
         QVERIFY(match.hasMatch());
         QVERIFY(match.captured(1).toInt() > 2 && match.captured(1).toInt() < 101);
+    }
+
+    void workbookFilesAreNewAndOldOnesGo()
+    {
+        const QDir folder(WorkbookFiles::folder());
+        auto make = [&](const QString &name, int daysOld) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("x");
+            file.flush();
+            QVERIFY(
+                file.setFileTime(QDateTime::currentDateTime().addDays(-daysOld), QFileDevice::FileModificationTime));
+        };
+        make(QStringLiteral("Results-testold.xlsx"), 10);
+        make(QStringLiteral("Results-testnew.xlsx"), 0);
+        make(QStringLiteral("testother.txt"), 10);
+        const QString first = WorkbookFiles::newWorkbookPath();
+        const QString second = WorkbookFiles::newWorkbookPath();
+        // Only the program's own old workbooks are removed.
+        QVERIFY(!folder.exists(QStringLiteral("Results-testold.xlsx")));
+        QVERIFY(folder.exists(QStringLiteral("Results-testnew.xlsx")));
+        QVERIFY(folder.exists(QStringLiteral("testother.txt")));
+        QVERIFY(first != second);
+        for (const QString &path : { first, second }) {
+            QCOMPARE(QFileInfo(path).absolutePath(), folder.absolutePath());
+            QVERIFY(path.endsWith(QStringLiteral(".xlsx")));
+            QVERIFY(QFileInfo::exists(path));
+            QFile::remove(path);
+        }
+        QFile::remove(folder.filePath(QStringLiteral("Results-testnew.xlsx")));
+        QFile::remove(folder.filePath(QStringLiteral("testother.txt")));
     }
 };
 
