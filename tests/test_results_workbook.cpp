@@ -196,20 +196,6 @@ private slots:
         QCOMPARE(sheets[QStringLiteral("Sheet1")], expected);
     }
 
-    void oneColumnWorkbookKeepsEverySign()
-    {
-        ResultsModel list;
-        list.setColumns({ { QStringLiteral("Results"), 7000 } });
-        for (const char *text : { "=x", "a=b", "=1+1", "007", "tab\there" })
-            list.appendResult(QByteArrayView(text), QString(), false, false);
-        const QString path = writeWorkbook(list, QStringLiteral("one.xlsx"), WorkbookWriter::RowsPerWorksheet);
-        QVERIFY(!path.isEmpty());
-        if (!OfficeConversion::available())
-            QSKIP("LibreOffice (soffice) is not installed");
-        QCOMPARE(readBack(path).value(QStringLiteral("Sheet1")),
-            (Rows { { "Results" }, { "=x" }, { "a=b" }, { "=1+1" }, { "007" }, { "tab\there" } }));
-    }
-
     void longTextIsCutAndCounted()
     {
         ResultsModel list;
@@ -231,41 +217,6 @@ private slots:
         QCOMPARE(rows.size(), 3);
         QCOMPARE(rows[1][0], QString(32767, QLatin1Char('L')));
         QCOMPARE(rows[2][0], QStringLiteral("short"));
-    }
-
-    void columnWidthsFollowEachWorksheetsTexts()
-    {
-        const auto hasUnzip = !QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty();
-        if (!hasUnzip)
-            QSKIP("unzip is not installed");
-        ResultsModel list;
-        list.setColumns(
-            { { QStringLiteral("Source Filename"), 3000 }, { QStringLiteral("Extraction Results"), 4400 } });
-        list.appendResult(QByteArray(30, 'w'), QStringLiteral("/m/a.eml"), false, true);
-        list.appendResult("x", QStringLiteral("/m/a.eml"), false, true);
-        const QString path = files.filePath(QStringLiteral("widths.xlsx"));
-        WorkbookWriter workbook(path, 2);
-        ErrorTrap trap(prompts, QStringLiteral("Test"));
-        WriteResultsWorkbook(list, workbook, trap, 100);
-        workbook.finish();
-        const QRegularExpression column(QStringLiteral("<col min=\"(\\d)\" max=\"\\d\" width=\"([0-9.]+)\""));
-        auto widths = [&](const QString &sheet) {
-            QList<double> found;
-            const QString xml = QString::fromUtf8(*workbookMember(path, sheet));
-            for (auto it = column.globalMatch(xml); it.hasNext();)
-                found.append(it.next().captured(2).toDouble());
-            return found;
-        };
-        // "Source Filename" is the widest text of column A on both; column
-        // B holds a 30-character text on the first, its header on the second.
-        const QList<double> first = widths(QStringLiteral("xl/worksheets/sheet1.xml"));
-        const QList<double> second = widths(QStringLiteral("xl/worksheets/sheet2.xml"));
-        QCOMPARE(first.size(), 2);
-        QCOMPARE(second.size(), 2);
-        QCOMPARE(first[0], second[0]);
-        QVERIFY(first[0] >= 15);
-        QVERIFY(first[1] >= 30);
-        QVERIFY(second[1] >= 18 && second[1] < 30);
     }
 
     void exportOfAListEmptiedMeanwhile()

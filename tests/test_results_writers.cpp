@@ -112,13 +112,6 @@ private slots:
         QTest::addColumn<bool>("twoColumns");
         QTest::addColumn<Rows>("rows");
         QTest::addColumn<QString>("expected");
-        // The padding of the last column never reaches the clipboard.
-        QTest::newRow("one column") << false << Rows { { {}, "ab" }, { {}, "abcdefghij" } }
-                                    << QStringLiteral("ab\r\nabcdefghij\r\n");
-        // Only the rows count for the widths: the header is longer.
-        QTest::newRow("two columns, trailing blanks dropped")
-            << true << Rows { { "/m/a.eml", "one  " }, { "/m/bb.eml", "two" } }
-            << QStringLiteral("/m/a.eml \tone\r\n/m/bb.eml\ttwo\r\n");
         // The tab after the padded path stops the removal of blanks.
         QTest::newRow("two columns, empty and blank results")
             << true << Rows { { "/m/a.eml", "" }, { "/m/bb.eml", "   " } }
@@ -132,7 +125,6 @@ private slots:
         QTest::newRow("characters, not bytes")
             << true << Rows { { QStringLiteral("/m/é.eml"), "caf\xe9" }, { "/m/ab.eml", "\xff" } }
             << QStringLiteral("/m/é.eml \tcafé\r\n/m/ab.eml\tÿ\r\n");
-        QTest::newRow("spaces inside stay") << false << Rows { { {}, " a b " } } << QStringLiteral(" a b\r\n");
     }
 
     void clipboardText()
@@ -145,15 +137,6 @@ private slots:
         QCOMPARE(ClipboardTextOf(list), expected);
         QVERIFY(CopyListviewToClipboard(list, prompts));
         QCOMPARE(prompts.clipboard(), expected);
-    }
-
-    void emptyListLeavesTheClipboardAlone()
-    {
-        ResultsModel list;
-        fill(list, false, {});
-        prompts.setClipboardText(QStringLiteral("kept"));
-        QVERIFY(CopyListviewToClipboard(list, prompts));
-        QCOMPARE(prompts.clipboard(), QStringLiteral("kept"));
     }
 
     void clipboardIsTriedUpToTheLimit_data()
@@ -211,16 +194,8 @@ private slots:
         QTest::addColumn<bool>("twoColumns");
         QTest::addColumn<Rows>("rows");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("empty list: header alone") << false << Rows {} << QByteArray("Results\t\r\n");
-        QTest::newRow("one column, widest row sets the width")
-            << false << Rows { { {}, "ab" }, { {}, "abcdefghij" } }
-            << QByteArray("Results   \t\r\nab        \t\r\nabcdefghij\t\r\n");
         QTest::newRow("header wider than the rows")
             << false << Rows { { {}, "a" } } << QByteArray("Results\t\r\na      \t\r\n");
-        QTest::newRow("two columns") << true << Rows { { "/m/a.eml", "ab " }, { "/mail/longer.eml", "x" } }
-                                     << QByteArray("Source Filename \tExtraction Results\t\r\n"
-                                                   "/m/a.eml        \tab                \t\r\n"
-                                                   "/mail/longer.eml\tx                 \t\r\n");
         // 8-bit bytes go out as they came in; the path as its file-name
         // bytes (UTF-8), padded by characters.
         QTest::newRow("bytes and file-name bytes")
@@ -271,30 +246,6 @@ private slots:
         QVERIFY(*std::max_element(bar.values.begin(), bar.values.end()) <= 100.0);
         QCOMPARE(bar.values.last(), 0.0);
         QCOMPARE(bar.values.size(), 3 + 2500 + 2);
-    }
-
-    void fileThatCannotBeCreatedIsReportedOnce()
-    {
-        ResultsModel list;
-        fill(list, false, { { {}, "a" }, { {}, "b" } });
-        // A regular file stands where a folder should be.
-        const QString notAFolder = files.write(QStringLiteral("plain"), "x");
-        const QString path = notAFolder + QStringLiteral("/out.txt");
-        RecordingBar bar;
-        SaveListviewProperlySpaced(list, path, &bar, prompts);
-        QCOMPARE(shown.size(), 1);
-        QCOMPARE(shown[0].value(QStringLiteral("title")).toString(), QStringLiteral("Application Error"));
-        QVERIFY(
-            shown[0]
-                .value(QStringLiteral("text"))
-                .toString()
-                .contains(QStringLiteral("in Quillmarsh2021/08/31.Main.SaveListviewProperlySpaced at line 106\r\r")));
-        QVERIFY(!QFileInfo::exists(path));
-        QCOMPARE(readAll(notAFolder), QByteArray("x"));
-        // Nothing more was attempted, and the bar is back to rest.
-        QCOMPARE(bar.captions.last(), QStringLiteral("Progress Bar"));
-        QVERIFY(!bar.values.contains(20));
-        QCOMPARE(bar.values.last(), 0.0);
     }
 
     void failedWriteKeepsTheExistingFile()

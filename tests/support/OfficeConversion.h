@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include <optional>
+#include <utility>
 
 // Reads workbooks back the way a user's spreadsheet application sees them:
 // LibreOffice converts each worksheet to CSV (UTF-8, every text cell
@@ -60,40 +61,19 @@ public:
         QStringList row;
         QString field;
         bool quoted = false;
-        bool fieldStarted = false;
         for (qsizetype i = 0; i < text.size(); ++i) {
             const QChar c = text[i];
-            if (quoted) {
-                if (c == QLatin1Char('"') && i + 1 < text.size() && text[i + 1] == QLatin1Char('"')) {
-                    field.append(c);
-                    ++i;
-                } else if (c == QLatin1Char('"')) {
-                    quoted = false;
-                } else {
-                    field.append(c);
-                }
-            } else if (c == QLatin1Char('"')) {
-                quoted = true;
-                fieldStarted = true;
-            } else if (c == QLatin1Char(',')) {
-                row.append(field);
-                field.clear();
-                fieldStarted = true;
-            } else if (c == QLatin1Char('\n')) {
-                if (fieldStarted || !field.isEmpty() || !row.isEmpty())
-                    row.append(field);
-                rows.append(row);
-                row.clear();
-                field.clear();
-                fieldStarted = false;
-            } else if (c != QLatin1Char('\r')) {
+            if (c == QLatin1Char('"') && quoted && i + 1 < text.size() && text[i + 1] == QLatin1Char('"'))
+                field.append(text[++i]);
+            else if (c == QLatin1Char('"'))
+                quoted = !quoted;
+            else if (quoted || (c != QLatin1Char(',') && c != QLatin1Char('\n')))
                 field.append(c);
-                fieldStarted = true;
+            else {
+                row.append(std::exchange(field, QString()));
+                if (c == QLatin1Char('\n'))
+                    rows.append(std::exchange(row, QStringList()));
             }
-        }
-        if (fieldStarted || !row.isEmpty()) {
-            row.append(field);
-            rows.append(row);
         }
         return rows;
     }
