@@ -87,6 +87,7 @@ struct Measure
     double seconds = 0;
     qint64 stallMs = 0;
     qint64 peakBytes = 0;
+    qint64 processPeakBytes = 0;
 };
 
 // Runs one command: its time, the longest stall, and the peak memory above
@@ -104,7 +105,8 @@ Measure measure(const QString &name, StallMeter &meter, const std::function<void
     m.name = name;
     m.seconds = double(clock.nsecsElapsed()) / 1e9;
     m.stallMs = meter.stop();
-    m.peakBytes = statusBytes("VmHWM:") - before;
+    m.processPeakBytes = statusBytes("VmHWM:");
+    m.peakBytes = m.processPeakBytes - before;
     return m;
 }
 
@@ -214,9 +216,11 @@ int main(int argc, char *argv[])
         const bool smooth = m.stallMs <= 50;
         const bool lean = m.peakBytes <= 3 * resultBytes;
         ok = ok && fast && smooth && lean;
-        std::printf("%-18s %6.2f s (bound %.2f s)%s  longest stall %3lld ms%s  peak +%.1f MB = %.2fx result bytes%s\n",
+        std::printf("%-18s %6.2f s (bound %.2f s)%s  longest stall %3lld ms%s  peak +%.1f MB = %.2fx result bytes%s"
+                    " (process peak %.1f MB)\n",
             qPrintable(m.name), m.seconds, limit, fast ? "" : " SLOW", static_cast<long long>(m.stallMs),
-            smooth ? "" : " STALL", m.peakBytes / 1e6, double(m.peakBytes) / double(resultBytes), lean ? "" : " HEAVY");
+            smooth ? "" : " STALL", m.peakBytes / 1e6, double(m.peakBytes) / double(resultBytes), lean ? "" : " HEAVY",
+            m.processPeakBytes / 1e6);
     }
     std::printf("saved file %s awk's output; clipboard %lld characters; workbook %.1f MB\n",
         same ? "identical to" : "DIFFERS from", static_cast<long long>(clipboardChars), workbookBytes / 1e6);
