@@ -2,9 +2,9 @@
 // options, progress, messages and unreadable files.
 
 #include "AppFixture.h"
+#include "TempFiles.h"
 #include "app/CaptionedProgressBar.h"
 #include "filelist/FileListModel.h"
-#include "TempFiles.h"
 
 #include <QTest>
 
@@ -34,14 +34,14 @@ private slots:
     {
         AppFixture app;
         app.run(R"({"check":"Check14","on":true})");
-        app.dropFiles({corpus[1]});
+        app.dropFiles({ corpus[1] });
         app.run(R"({"click":"PushButton13"})");
         QCOMPARE(app.rows(QStringLiteral("ListView2")).size(), 2);
 
         app.form().fileList().clearRows();
         app.transcript.clear();
         app.run(R"({"click":"PushButton13"})");
-        QCOMPARE(app.messageTexts(), QStringList{QStringLiteral("No files added.")});
+        QCOMPARE(app.messageTexts(), QStringList { QStringLiteral("No files added.") });
         const QJsonObject list = app.dump(QStringLiteral("ListView2"));
         QCOMPARE(list.value(QStringLiteral("rows")).toArray().size(), 0);
         QCOMPARE(list.value(QStringLiteral("headers")).toArray().size(), 2);
@@ -53,17 +53,25 @@ private slots:
         app.dropFiles(corpus);
         app.run(R"({"click":"PushButton13"})");
         const Rows expected = {
-            {QStringLiteral("Subject: one")}, {QStringLiteral("Body")}, {QString()}, {QStringLiteral("end")},
-            {QStringLiteral("a")}, {QStringLiteral("b")},
-            {QStringLiteral("x")}, {QStringLiteral("y")}, {QStringLiteral("z")}, {QStringLiteral("last")},
-            {QString()},
-            {QString::fromLatin1("caf\xe9 \xff")}, {QStringLiteral("Body")},
+            { QStringLiteral("Subject: one") },
+            { QStringLiteral("Body") },
+            { QString() },
+            { QStringLiteral("end") },
+            { QStringLiteral("a") },
+            { QStringLiteral("b") },
+            { QStringLiteral("x") },
+            { QStringLiteral("y") },
+            { QStringLiteral("z") },
+            { QStringLiteral("last") },
+            { QString() },
+            { QString::fromLatin1("caf\xe9 \xff") },
+            { QStringLiteral("Body") },
         };
         QCOMPARE(app.rows(QStringLiteral("ListView2")), expected);
-        QCOMPARE(app.messageTexts(), QStringList{QStringLiteral("Done.")});
+        QCOMPARE(app.messageTexts(), QStringList { QStringLiteral("Done.") });
         const QJsonObject list = app.dump(QStringLiteral("ListView2"));
-        QCOMPARE(list.value(QStringLiteral("headers")).toArray(), QJsonArray{QStringLiteral("Results")});
-        QCOMPARE(list.value(QStringLiteral("widths")).toArray(), QJsonArray{7000});
+        QCOMPARE(list.value(QStringLiteral("headers")).toArray(), QJsonArray { QStringLiteral("Results") });
+        QCOMPARE(list.value(QStringLiteral("widths")).toArray(), QJsonArray { 7000 });
     }
 
     void optionsInAllFourCombinations_data()
@@ -75,14 +83,15 @@ private slots:
         const QString dup = files.write(QStringLiteral("dup.eml"), "a\nA\na \nb\n");
         Q_UNUSED(dup);
         QTest::newRow("plain") << false << false
-                               << Rows{{"a"}, {"b"}, {"a"}, {"A"}, {"a "}, {"b"}, {"a"}, {"b"}};
-        QTest::newRow("no duplicates") << true << false << Rows{{"a"}, {"b"}, {"A"}, {"a "}};
+                               << Rows { { "a" }, { "b" }, { "a" }, { "A" }, { "a " }, { "b" }, { "a" }, { "b" } };
+        QTest::newRow("no duplicates") << true << false << Rows { { "a" }, { "b" }, { "A" }, { "a " } };
         const QString d = files.filePath(QStringLiteral("dup.eml"));
         QTest::newRow("source") << false << true
-                                << Rows{{a, "a"}, {a, "b"}, {d, "a"}, {d, "A"}, {d, "a "}, {d, "b"}, {a, "a"}, {a, "b"}};
+                                << Rows { { a, "a" }, { a, "b" }, { d, "a" }, { d, "A" }, { d, "a " }, { d, "b" },
+                                       { a, "a" }, { a, "b" } };
         // With the source column a duplicate needs the same path and text.
         QTest::newRow("source, no duplicates")
-            << true << true << Rows{{a, "a"}, {a, "b"}, {d, "a"}, {d, "A"}, {d, "a "}, {d, "b"}};
+            << true << true << Rows { { a, "a" }, { a, "b" }, { d, "a" }, { d, "A" }, { d, "a " }, { d, "b" } };
     }
 
     void optionsInAllFourCombinations()
@@ -91,16 +100,17 @@ private slots:
         QFETCH(bool, showSource);
         QFETCH(Rows, expected);
         AppFixture app;
-        app.run(QJsonObject{{"check", "Check1"}, {"on", removeDuplicates}});
-        app.run(QJsonObject{{"check", "Check14"}, {"on", showSource}});
-        app.dropFiles({corpus[1], files.filePath(QStringLiteral("dup.eml")), corpus[1]});
+        app.run(QJsonObject { { "check", "Check1" }, { "on", removeDuplicates } });
+        app.run(QJsonObject { { "check", "Check14" }, { "on", showSource } });
+        app.dropFiles({ corpus[1], files.filePath(QStringLiteral("dup.eml")), corpus[1] });
         app.run(R"({"click":"PushButton13"})");
         QCOMPARE(app.rows(QStringLiteral("ListView2")), expected);
         const QJsonArray headers = app.dump(QStringLiteral("ListView2")).value(QStringLiteral("headers")).toArray();
         QCOMPARE(headers.size(), showSource ? 2 : 1);
         if (showSource) {
-            QCOMPARE(headers, (QJsonArray{"Source Filename", "Extraction Results"}));
-            QCOMPARE(app.dump(QStringLiteral("ListView2")).value(QStringLiteral("widths")).toArray(), (QJsonArray{3000, 4400}));
+            QCOMPARE(headers, (QJsonArray { "Source Filename", "Extraction Results" }));
+            QCOMPARE(app.dump(QStringLiteral("ListView2")).value(QStringLiteral("widths")).toArray(),
+                (QJsonArray { 3000, 4400 }));
         }
     }
 
@@ -122,9 +132,10 @@ private slots:
             if (captions.isEmpty() || captions.last() != caption)
                 captions.append(caption);
         }
-        QCOMPARE(values, (QList<double>{25, 50, 75, 100, 0}));
-        QCOMPARE(captions, (QStringList{"Progress Bar", "Processing: crlf.eml", "Processing: lf.eml",
-                                        "Processing: mixed.eml", "Processing: empty.eml", "Progress Bar"}));
+        QCOMPARE(values, (QList<double> { 25, 50, 75, 100, 0 }));
+        QCOMPARE(captions,
+            (QStringList { "Progress Bar", "Processing: crlf.eml", "Processing: lf.eml", "Processing: mixed.eml",
+                "Processing: empty.eml", "Progress Bar" }));
         // The reset comes before "Done.".
         const qsizetype done = app.transcript.indexOf(app.shownPrompts().last());
         QCOMPARE(app.transcript[done - 1].value(QStringLiteral("text")).toString(), QStringLiteral("Progress Bar"));
@@ -146,37 +157,38 @@ private slots:
             QCOMPARE(prompts[i].value("title").toString(), QStringLiteral("Application Error"));
             QCOMPARE(prompts[i].value("icon").toString(), QStringLiteral("warning"));
             const QStringList lines = prompts[i].value("text").toString().split(QStringLiteral("\r\n"));
-            QVERIFY(lines[1].startsWith(QStringLiteral("in Quillmarsh2021/08/31.Main.ReadFileToStringFSOLine at line 100\r\r")));
+            QVERIFY(lines[1].startsWith(
+                QStringLiteral("in Quillmarsh2021/08/31.Main.ReadFileToStringFSOLine at line 100\r\r")));
         }
         QCOMPARE(prompts[2].value("text").toString(), QStringLiteral("Done."));
         // Each unreadable file gives its one empty line, then the run goes on.
-        QCOMPARE(app.rows(QStringLiteral("ListView2")), (Rows{{""}, {""}, {"a"}, {"b"}}));
+        QCOMPARE(app.rows(QStringLiteral("ListView2")), (Rows { { "" }, { "" }, { "a" }, { "b" } }));
     }
 
     void sameFileListedTwiceIsReadTwice()
     {
         AppFixture app;
-        app.dropFiles({corpus[1], corpus[1]});
+        app.dropFiles({ corpus[1], corpus[1] });
         app.run(R"({"click":"PushButton13"})");
-        QCOMPARE(app.rows(QStringLiteral("ListView2")), (Rows{{"a"}, {"b"}, {"a"}, {"b"}}));
+        QCOMPARE(app.rows(QStringLiteral("ListView2")), (Rows { { "a" }, { "b" }, { "a" }, { "b" } }));
     }
 
     void optionChangedDuringRunAppliesToLaterLines()
     {
         AppFixture app;
-        app.dropFiles({corpus[1], corpus[1]});
+        app.dropFiles({ corpus[1], corpus[1] });
         // Ticking the duplicate option while the first file's lines are being
         // appended: the later copies are dropped, the headers stay one column.
         bool ticked = false;
         QObject::connect(&app.form().progressBar(), &CaptionedProgressBar::progressChanged, &app.form(),
-                         [&](double value, const QString &) {
-                             if (value == 100 && !ticked) {
-                                 ticked = true;
-                                 app.run(R"({"check":"Check1","on":true})");
-                             }
-                         });
+            [&](double value, const QString &) {
+                if (value == 100 && !ticked) {
+                    ticked = true;
+                    app.run(R"({"check":"Check1","on":true})");
+                }
+            });
         app.run(R"({"click":"PushButton13"})");
-        QCOMPARE(app.rows(QStringLiteral("ListView2")), (Rows{{"a"}, {"b"}}));
+        QCOMPARE(app.rows(QStringLiteral("ListView2")), (Rows { { "a" }, { "b" } }));
     }
 };
 

@@ -67,6 +67,10 @@ public:
     const QCursor *handPointer() const { return m_hasHandPointer ? &m_handPointer : nullptr; }
     FileListReorder &fileListReorder() { return *m_reorder; }
 
+    // Whether a spreadsheet application is there to take the results; says
+    // so when it is not (results/Form1SpreadsheetExport.cpp).
+    bool SaveResultsAsExcelFileIsExcelInstalled();
+
 public slots:
     // File list (filelist/Form1FileListCommands.cpp)
     void PushButton1_Click();

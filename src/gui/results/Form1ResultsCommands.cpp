@@ -1,11 +1,137 @@
+#include "ProgressBarDisplay.h"
+#include "app/CaptionedProgressBar.h"
+#include "app/ErrorTrap.h"
 #include "app/Form1.h"
+#include "app/PathTools.h"
+#include "app/Prompts.h"
+#include "filelist/ListFilters.h"
+#include "results/AlignedTextWriter.h"
+#include "results/ClipboardText.h"
+#include "results/ResultsModel.h"
 
-// Narrowing, copying and saving the results are still to come.
+#include <QTreeView>
 
-void Form1::PushButton6_Click() {}
-void Form1::PushButton12_Click() {}
-void Form1::PushButton18_Click() {}
-void Form1::PushButton9_Click() {}
-void Form1::PushButton19_Click() {}
-void Form1::PushButton20_Click() {}
-void Form1::ListView2_DblClick() {}
+// Narrowing, emptying, copying and saving the results list.
+
+namespace {
+
+using ListFilter = void (*)(ReportModel &, const QString &);
+
+// The two text filters of the results: the input box comes first, then an
+// empty list is reported; the layout of the first row decides whether the
+// only column or the second (the result, not its source path) is examined.
+void removeResults(
+    Form1 &form, const QString &procedure, const QString &prompt, ListFilter oneColumn, ListFilter twoColumns)
+{
+    ErrorTrap trap(form.prompts(), procedure);
+    QString answer;
+    trap.step(100, [&] { answer = form.prompts().askText(prompt); });
+    if (answer.isEmpty())
+        return;
+    // These filters may run while a long command yields; they give the
+    // pointer back as they found it, so that command stays marked busy.
+    const bool wasBusy = form.isBusyPointer();
+    trap.step(104, [&] { form.setBusyPointer(true); });
+    bool empty = false;
+    trap.step(106, [&] {
+        empty = form.results().size() == 0;
+        if (empty)
+            form.prompts().info(QStringLiteral("There are no results to remove."));
+    });
+    if (!empty) {
+        trap.step(108, [&] {
+            ResultsModel &results = form.results();
+            if (results.size() > 0)
+                (results.hasSecondColumn(0) ? twoColumns : oneColumn)(results, answer);
+        });
+    }
+    trap.step(110, [&] { form.setBusyPointer(wasBusy); });
+}
+
+} // namespace
+
+void Form1::PushButton19_Click()
+{
+    removeResults(*this, QStringLiteral("Form1.PushButton19_Click"),
+        QStringLiteral("Remove results containing this text: "), RemoveRowsContaining, RemoveSecondColumnContaining);
+}
+
+void Form1::PushButton20_Click()
+{
+    removeResults(*this, QStringLiteral("Form1.PushButton20_Click"),
+        QStringLiteral("Remove results not containing this text: "), RemoveRowsNotContaining,
+        RemoveSecondColumnNotContaining);
+}
+
+// Clear List of the results: no question, and allowed while a command runs.
+void Form1::PushButton9_Click()
+{
+    ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton9_Click"));
+    trap.step(100, [&] { results().clearRows(); });
+}
+
+void Form1::ListView2_DblClick()
+{
+    if (isBusyPointer() || results().size() == 0)
+        return;
+    // With no current row there is nothing to remove.
+    const QModelIndex current = m_listView2->currentIndex();
+    if (current.isValid() && current.row() < results().size())
+        results().removeSingleRow(current.row());
+}
+
+void Form1::PushButton18_Click()
+{
+    LongCommand command(*this);
+    if (!command.started())
+        return;
+    ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton18_Click"));
+    trap.step(100, [&] { progressBar().setCaption(QStringLiteral("Copying text to clipboard.. please wait..")); });
+    trap.step(102, [&] { setBusyPointer(true); });
+    bool copied = false;
+    const bool ran = trap.step(104, [&] { copied = CopyListviewToClipboard(results(), prompts()); });
+    // Success is claimed only when the text reached the clipboard (an empty
+    // list leaves it as it was, and that counts as done). A failure inside
+    // the copy has had its error box already.
+    if (ran) {
+        trap.step(106, [&] {
+            prompts().info(copied ? QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area "
+                                                   "where you normally type and press Ctrl+V to paste the clipboard.")
+                                  : QStringLiteral("The clipboard could not be opened, so the results have not "
+                                                   "been copied to it. Please try again."));
+        });
+    }
+    trap.step(108, [&] { setBusyPointer(false); });
+    trap.step(110, [&] { progressBar().setCaption(QStringLiteral("Progress Bar")); });
+}
+
+void Form1::PushButton6_Click()
+{
+    LongCommand command(*this);
+    if (!command.started())
+        return;
+    ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton6_Click"));
+    QString path;
+    // No default extension: the name is used exactly as typed.
+    trap.step(100, [&] {
+        path = prompts().saveFile(
+            QStringLiteral("Save"), { QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*.*)") });
+    });
+    if (path.isEmpty())
+        return;
+    bool overwrite = true;
+    const bool asked = trap.step(104, [&] {
+        if (PathTools::FileExists(path))
+            overwrite
+                = prompts().ask(QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?"));
+    });
+    if (!asked || !overwrite)
+        return;
+    trap.step(106, [&] { setBusyPointer(true); });
+    trap.step(108, [&] {
+        ProgressBarDisplay bar(progressBar());
+        SaveListviewProperlySpaced(results(), path, &bar, prompts());
+    });
+    trap.step(110, [&] { setBusyPointer(false); });
+    trap.step(112, [&] { prompts().info(QStringLiteral("Done.")); });
+}

@@ -1,0 +1,228 @@
+// bench_results_output: saves, copies and exports a large results list with
+// the real commands and compares them with awk writing the same padded
+// layout from the same rows. Reports the time of each, the longest stall of
+// the event loop while it ran, and its peak memory beyond what the list
+// itself holds.
+//
+//   bench_results_output [ROWS] [WORK-FOLDER]
+//
+// ROWS defaults to 1,000,000 two-column results. Exits with 1 when a bound
+// is missed: save and copy within 3x awk, the workbook within 15 s, peak
+// memory of each within 3x the result bytes, no stall over 50 ms.
+
+#include "ScriptedPrompts.h"
+#include "app/Form1.h"
+#include "app/SettingsStore.h"
+#include "results/ResultsModel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <malloc.h>
+
+#include <cstdio>
+#include <functional>
+#include <random>
+
+namespace {
+
+// Resident set size and its peak, in bytes, from /proc/self/status.
+qint64 statusBytes(const char *key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(qsizetype(qstrlen(key))).trimmed().split(' ').first().toLongLong() * 1024;
+    }
+    return -1;
+}
+
+void resetPeak()
+{
+    malloc_trim(0);
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+// Records the longest time between two timer ticks, i.e. the longest time
+// the event loop went without running.
+class StallMeter : public QObject
+{
+public:
+    StallMeter()
+    {
+        m_timer.setInterval(2);
+        connect(&m_timer, &QTimer::timeout, this, [this] { m_longest = std::max(m_longest, m_sinceTick.restart()); });
+    }
+    void start()
+    {
+        m_longest = 0;
+        m_sinceTick.start();
+        m_timer.start();
+    }
+    qint64 stop()
+    {
+        m_timer.stop();
+        return std::max(m_longest, m_sinceTick.elapsed());
+    }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_sinceTick;
+    qint64 m_longest = 0;
+};
+
+struct Measure
+{
+    QString name;
+    double seconds = 0;
+    qint64 stallMs = 0;
+    qint64 peakBytes = 0;
+    qint64 processPeakBytes = 0;
+};
+
+// Runs one command: its time, the longest stall, and the peak memory above
+// the resident size before it.
+Measure measure(const QString &name, StallMeter &meter, const std::function<void()> &command)
+{
+    resetPeak();
+    const qint64 before = statusBytes("VmRSS:");
+    QCoreApplication::processEvents();
+    meter.start();
+    QElapsedTimer clock;
+    clock.start();
+    command();
+    Measure m;
+    m.name = name;
+    m.seconds = double(clock.nsecsElapsed()) / 1e9;
+    m.stallMs = meter.stop();
+    m.processPeakBytes = statusBytes("VmHWM:");
+    m.peakBytes = m.processPeakBytes - before;
+    return m;
+}
+
+QByteArray randomText(std::mt19937 &random)
+{
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyz ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789:=<>@.-";
+    const int length = std::uniform_int_distribution<int>(8, 72)(random);
+    QByteArray text(length, Qt::Uninitialized);
+    std::uniform_int_distribution<int> pick(0, int(sizeof(letters)) - 2);
+    for (char &c : text)
+        c = letters[pick(random)];
+    return text;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const qsizetype rows = args.size() > 1 ? args[1].toLongLong() : 1'000'000;
+    QTemporaryDir ownWork;
+    const QString work = args.size() > 2 ? args[2] : ownWork.path();
+
+    QTemporaryDir config;
+    SettingsStore settings(SettingsStore::filePathInConfigDir(config.path()));
+    ScriptedPrompts prompts;
+    Form1 form(AppEnvironment { work, &settings, &prompts });
+    form.Form_Load();
+    form.show();
+
+    // The rows: 200 source files, texts of 8 to 72 characters. The same
+    // rows go to a TSV file for awk.
+    std::printf("Filling %lld two-column results...\n", static_cast<long long>(rows));
+    const QString tsvPath = work + QStringLiteral("/rows.tsv");
+    QFile tsv(tsvPath);
+    if (!tsv.open(QIODevice::WriteOnly))
+        return 2;
+    form.setResultColumns(
+        { { QStringLiteral("Source Filename"), 3000 }, { QStringLiteral("Extraction Results"), 4400 } });
+    std::mt19937 random(20210831);
+    qint64 resultBytes = 0;
+    QByteArray block;
+    for (qsizetype r = 0; r < rows; ++r) {
+        const QString path = QStringLiteral("/home/user/mail/archive/2021/folder-%1/message-%2.eml")
+                                 .arg(r / 5000, 3, 10, QLatin1Char('0'))
+                                 .arg(r / 5000 * 7 % 1000, 5, 10, QLatin1Char('0'));
+        const QByteArray text = randomText(random);
+        form.results().appendResult(text, path, false, true);
+        const QByteArray line = path.toUtf8() + '\t' + text + '\n';
+        resultBytes += line.size();
+        block += line;
+        if (block.size() > (1 << 20)) {
+            tsv.write(block);
+            block.clear();
+        }
+    }
+    tsv.write(block);
+    tsv.close();
+    form.results().flushPending();
+    QCoreApplication::processEvents();
+    std::printf(
+        "Result bytes (as TSV): %.1f MB; resident now %.1f MB\n\n", resultBytes / 1e6, statusBytes("VmRSS:") / 1e6);
+
+    // awk: two passes over the TSV, the same layout.
+    const QString awkOut = work + QStringLiteral("/awk.txt");
+    const QString awkScript = QStringLiteral(
+        "awk -F'\\t' 'NR==FNR { if (length($1)>w1) w1=length($1); if (length($2)>w2) w2=length($2); next }"
+        " FNR==1 { if (w1<15) w1=15; if (w2<18) w2=18; fmt=\"%-\" w1 \"s\\t%-\" w2 \"s\\t\\r\\n\";"
+        " printf fmt, \"Source Filename\", \"Extraction Results\" }"
+        " { printf fmt, $1, $2 }' \"$1\" \"$1\" > \"$2\"");
+    QElapsedTimer clock;
+    clock.start();
+    const int awkStatus = QProcess::execute(
+        QStringLiteral("sh"), { QStringLiteral("-c"), awkScript, QStringLiteral("sh"), tsvPath, awkOut });
+    const double awkSeconds = double(clock.nsecsElapsed()) / 1e9;
+    if (awkStatus != 0)
+        return 2;
+
+    StallMeter meter;
+    QList<Measure> measures;
+    const QString saved = work + QStringLiteral("/saved.txt");
+    measures.append(measure(QStringLiteral("save as text"), meter, [&] {
+        prompts.queueAnswers(QJsonArray { QJsonObject { { QStringLiteral("file"), saved } } });
+        form.PushButton6_Click();
+    }));
+    measures.append(measure(QStringLiteral("copy to clipboard"), meter, [&] { form.PushButton18_Click(); }));
+    const qsizetype clipboardChars = prompts.clipboard().size();
+    prompts.setClipboardText(QString());
+    measures.append(measure(QStringLiteral("workbook"), meter, [&] { form.PushButton12_Click(); }));
+
+    // The saved file must be the one awk wrote (all rows are ASCII).
+    QFile ours(saved), theirs(awkOut);
+    const bool same
+        = ours.open(QIODevice::ReadOnly) && theirs.open(QIODevice::ReadOnly) && ours.readAll() == theirs.readAll();
+    const QString workbook = prompts.workbooks().value(0);
+    const qint64 workbookBytes = QFileInfo(workbook).size();
+    QFile::remove(workbook);
+
+    std::printf("awk (%s): %.2f s\n", qPrintable(QStandardPaths::findExecutable(QStringLiteral("awk"))), awkSeconds);
+    bool ok = same && clipboardChars > 0 && workbookBytes > 0;
+    for (const Measure &m : measures) {
+        const double limit = m.name == QStringLiteral("workbook") ? 15.0 : 3 * awkSeconds;
+        const bool fast = m.seconds <= limit;
+        const bool smooth = m.stallMs <= 50;
+        const bool lean = m.peakBytes <= 3 * resultBytes;
+        ok = ok && fast && smooth && lean;
+        std::printf("%-18s %6.2f s (bound %.2f s)%s  longest stall %3lld ms%s  peak +%.1f MB = %.2fx result bytes%s"
+                    " (process peak %.1f MB)\n",
+            qPrintable(m.name), m.seconds, limit, fast ? "" : " SLOW", static_cast<long long>(m.stallMs),
+            smooth ? "" : " STALL", m.peakBytes / 1e6, double(m.peakBytes) / double(resultBytes), lean ? "" : " HEAVY",
+            m.processPeakBytes / 1e6);
+    }
+    std::printf("saved file %s awk's output; clipboard %lld characters; workbook %.1f MB\n",
+        same ? "identical to" : "DIFFERS from", static_cast<long long>(clipboardChars), workbookBytes / 1e6);
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,203 @@
+#include "AlignedTextWriter.h"
+
+#include "ProgressDisplay.h"
+#include "ResultCells.h"
+#include "ResultsModel.h"
+#include "app/AppFailure.h"
+#include "app/ErrorTrap.h"
+#include "app/EventPump.h"
+#include "app/PathTools.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <chrono>
+#include <future>
+#include <vector>
+
+namespace {
+
+// Lines are gathered into blocks of about this size before they are written.
+constexpr qsizetype BlockSize = 256 * 1024;
+
+class AlignedTextSave
+{
+public:
+    AlignedTextSave(const ResultsModel &list, const QString &path, ProgressDisplay *bar)
+        : m_cells(list)
+        , m_path(path)
+        , m_caption(QStringLiteral("Writing file: ") + PathTools::GetFileNameFromPath(path))
+        , m_bar(bar)
+        , m_file(path)
+    { }
+
+    QString caption() const { return m_caption; }
+
+    void showProgress(double value, const QString &caption)
+    {
+        if (!m_bar)
+            return;
+        EventPump::yield();
+        m_bar->setProgress(value);
+        m_bar->setCaption(caption);
+        EventPump::yield();
+    }
+
+    void resetProgress()
+    {
+        if (!m_bar)
+            return;
+        m_bar->setProgress(0);
+        m_bar->setCaption(QStringLiteral("Progress Bar"));
+    }
+
+    void measureWidths()
+    {
+        const int columns = m_cells.columnCount();
+        m_widths.assign(size_t(columns), 0);
+        for (int c = 0; c < columns; ++c) {
+            qsizetype width = characterCount(m_cells.header(c));
+            for (qsizetype r = 0; r < m_cells.rowCount(); ++r) {
+                EventPump::yield();
+                if (r >= m_cells.rowCount())
+                    break;
+                width = std::max(width, m_cells.cell(r, c).characters);
+            }
+            m_widths[size_t(c)] = width;
+        }
+    }
+
+    void create()
+    {
+        if (!m_file.open(QIODevice::WriteOnly))
+            throw AppFailure(
+                QStringLiteral("Cannot create the file ") + m_path + QStringLiteral(": ") + m_file.errorString());
+        m_block.reserve(BlockSize + 4096);
+    }
+
+    void writeHeader()
+    {
+        for (int c = 0; c < int(m_widths.size()); ++c) {
+            EventPump::yield();
+            const QString header = m_cells.header(c);
+            appendCell(QFile::encodeName(header), characterCount(header), c);
+        }
+        m_block.append("\r\n");
+        writeBlock();
+    }
+
+    void writeRows()
+    {
+        const qsizetype n = m_cells.rowCount();
+        // The bar starts a little ahead on long lists, but never passes 100.
+        const qsizetype lead = n / 2000;
+        for (qsizetype r = 0; r < n; ++r) {
+            EventPump::yield();
+            if (!appendRow(r))
+                break;
+            if (m_bar) {
+                const qsizetype rowNumber = r + 1;
+                EventPump::yield();
+                m_bar->setProgress(std::min(100.0, double(rowNumber + lead) / double(n) * 100.0));
+                if (rowNumber % 1000 == 0)
+                    m_bar->setCaption(
+                        m_caption + QStringLiteral(" (") + QString::number(rowNumber) + QStringLiteral(")"));
+                EventPump::yield();
+            }
+            m_block.append("\r\n");
+            if (m_block.size() >= BlockSize)
+                writeBlock();
+        }
+        writeBlock();
+    }
+
+    // Committing flushes the whole file to disk, which takes a noticeable
+    // while for a large file; it runs on a worker thread (nothing else
+    // touches the file meanwhile) while this one keeps yielding.
+    void commit()
+    {
+        std::future<bool> committed = std::async(std::launch::async, [this] { return m_file.commit(); });
+        while (committed.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+            EventPump::yield();
+        if (!committed.get())
+            throw AppFailure(
+                QStringLiteral("Cannot write the file ") + m_path + QStringLiteral(": ") + m_file.errorString());
+    }
+
+private:
+    // Appends row r's line without its line end; false when the row has gone
+    // (rows can be removed while the writer yields).
+    bool appendRow(qsizetype r)
+    {
+        const qsizetype start = m_block.size();
+        for (int c = 0; c < int(m_widths.size()); ++c) {
+            EventPump::yield();
+            if (r >= m_cells.rowCount()) {
+                m_block.truncate(start);
+                return false;
+            }
+            const ResultCell cell = m_cells.cell(r, c);
+            appendCell(cell.bytes, cell.characters, c);
+        }
+        return true;
+    }
+
+    void appendCell(QByteArrayView bytes, qsizetype characters, int column)
+    {
+        m_block.append(bytes);
+        // A text that outgrew its column while the writer yielded gets no
+        // padding; the others are padded to the column's width.
+        const qsizetype pad = m_widths[size_t(column)] - characters;
+        if (pad > 0)
+            m_block.resize(m_block.size() + pad, ' ');
+        m_block.append('\t');
+    }
+
+    void writeBlock()
+    {
+        if (m_block.isEmpty())
+            return;
+        if (m_file.write(m_block) != m_block.size())
+            throw AppFailure(
+                QStringLiteral("Cannot write the file ") + m_path + QStringLiteral(": ") + m_file.errorString());
+        m_block.resize(0);
+    }
+
+    ResultCells m_cells;
+    QString m_path;
+    QString m_caption;
+    ProgressDisplay *m_bar;
+    QSaveFile m_file;
+    std::vector<qsizetype> m_widths;
+    QByteArray m_block;
+};
+
+} // namespace
+
+void SaveListviewProperlySpaced(const ResultsModel &list, const QString &path, ProgressDisplay *bar, Prompts &prompts)
+{
+    ErrorTrap trap(prompts, QStringLiteral("Main.SaveListviewProperlySpaced"));
+    AlignedTextSave save(list, path, bar);
+
+    trap.step(100, [&] { save.showProgress(1, save.caption()); });
+    trap.step(102, [&] { save.measureWidths(); });
+    trap.step(104, [&] { save.showProgress(10, save.caption()); });
+    // After a failure to create or write the file nothing more is written,
+    // and the file is not committed: whatever was there before stays.
+    bool writing = trap.step(106, [&] { save.create(); });
+    writing = writing && trap.step(108, [&] { save.writeHeader(); });
+    if (writing)
+        trap.step(110, [&] { save.showProgress(20, save.caption()); });
+    writing = writing && trap.step(112, [&] { save.writeRows(); });
+    if (writing) {
+        trap.step(114, [&] {
+            if (bar) {
+                bar->setProgress(100);
+                bar->setCaption(QStringLiteral("Done."));
+            }
+        });
+        trap.step(116, [&] { save.commit(); });
+    }
+    trap.step(118, [&] { save.resetProgress(); });
+}

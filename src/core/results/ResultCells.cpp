@@ -1,0 +1,69 @@
+#include "ResultCells.h"
+
+#include "ResultsModel.h"
+
+#include <QFile>
+
+qsizetype characterCount(QStringView text)
+{
+    qsizetype count = text.size();
+    for (const QChar c : text)
+        count -= c.isLowSurrogate() ? 1 : 0;
+    return count;
+}
+
+ResultCells::ResultCells(const ResultsModel &list)
+    : m_list(list)
+{ }
+
+int ResultCells::columnCount() const
+{
+    return int(m_list.columns().size());
+}
+
+QString ResultCells::header(int column) const
+{
+    return m_list.columns().value(column).header;
+}
+
+qsizetype ResultCells::rowCount() const
+{
+    return m_list.size();
+}
+
+ResultCell ResultCells::cell(qsizetype row, int column)
+{
+    ResultCell cell;
+    const bool hasSource = m_list.hasSecondColumn(row);
+    const bool isText = hasSource ? column == 1 : column == 0;
+    if (isText) {
+        cell.kind = ResultCell::Kind::Text;
+        cell.bytes = m_list.resultBytes(row);
+        cell.characters = cell.bytes.size();
+        return cell;
+    }
+    if (!hasSource || column != 0)
+        return cell;
+
+    // Paths are shared between the rows of one file, so a run of rows from
+    // the same file hands out the same string: convert it once.
+    const QString path = *m_list.sourcePath(row);
+    if (path.constData() != m_path.constData() || path.size() != m_path.size()) {
+        m_path = path;
+        m_pathBytes = QFile::encodeName(m_path);
+        m_pathCharacters = characterCount(m_path);
+    }
+    cell.kind = ResultCell::Kind::Path;
+    cell.bytes = m_pathBytes;
+    cell.path = &m_path;
+    cell.characters = m_pathCharacters;
+    return cell;
+}
+
+void ResultCells::appendText(QString &out, const ResultCell &cell)
+{
+    if (cell.kind == ResultCell::Kind::Text)
+        out.append(QLatin1StringView(cell.bytes.data(), cell.bytes.size()));
+    else if (cell.kind == ResultCell::Kind::Path)
+        out.append(*cell.path);
+}

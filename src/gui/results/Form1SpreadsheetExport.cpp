@@ -1,0 +1,85 @@
+#include "app/AppFailure.h"
+#include "app/ErrorTrap.h"
+#include "app/Form1.h"
+#include "app/Prompts.h"
+#include "results/ResultsModel.h"
+#include "results/ResultsWorkbook.h"
+#include "results/WorkbookFiles.h"
+#include "results/WorkbookWriter.h"
+
+#include <QFile>
+
+#include <memory>
+
+// Save Results As Excel File: the results are written to a workbook file,
+// which is then handed to the spreadsheet application as a new, unsaved
+// document.
+
+bool Form1::SaveResultsAsExcelFileIsExcelInstalled()
+{
+    // Failures here are never reported; they only make the answer false.
+    bool installed = false;
+    try {
+        installed = prompts().spreadsheetAvailable();
+    } catch (const std::exception &) {
+        installed = false;
+    }
+    if (!installed) {
+        try {
+            prompts().info(QStringLiteral("Excel is not installed on this computer. You need to have it installed to "
+                                          "use this software without error."));
+        } catch (const std::exception &) { }
+    }
+    return installed;
+}
+
+void Form1::PushButton12_Click()
+{
+    LongCommand command(*this);
+    if (!command.started())
+        return;
+    ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton12_Click"));
+    bool installed = false;
+    trap.step(100, [&] {
+        installed = SaveResultsAsExcelFileIsExcelInstalled();
+        if (!installed)
+            prompts().info(QStringLiteral(
+                "Excel is not installed on this computer. You need to have it installed to use this feature."));
+    });
+    if (!installed || results().size() == 0)
+        return;
+    trap.step(104, [&] { setBusyPointer(true); });
+
+    // When the workbook cannot be made, that is reported once and nothing
+    // else is tried.
+    QString workbookPath;
+    std::unique_ptr<WorkbookWriter> workbook;
+    trap.step(106, [&] {
+        workbookPath = WorkbookFiles::newWorkbookPath();
+        workbook = std::make_unique<WorkbookWriter>(workbookPath);
+    });
+    qsizetype cutTexts = 0;
+    if (workbook) {
+        WriteResultsWorkbook(results(), *workbook, trap, 108);
+        cutTexts = workbook->cutTexts();
+        const bool written = trap.step(114, [&] { workbook->finish(); });
+        if (written && !AppClosing) {
+            trap.step(116, [&] {
+                if (!prompts().openSpreadsheet(workbookPath))
+                    throw AppFailure(QStringLiteral("The spreadsheet application could not be started."));
+            });
+        }
+        if (!written)
+            QFile::remove(workbookPath);
+    } else if (!workbookPath.isEmpty()) {
+        QFile::remove(workbookPath);
+    }
+    trap.step(118, [&] { setBusyPointer(false); });
+    if (cutTexts > 0) {
+        trap.step(120, [&] {
+            prompts().info(QString::number(cutTexts)
+                + QStringLiteral(" text(s) were longer than a worksheet cell can hold (32,767 characters) "
+                                 "and have been cut to fit."));
+        });
+    }
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "app/CaptionedProgressBar.h"
+#include "results/ProgressDisplay.h"
+
+// The main window's progress bar as the writers see it.
+class ProgressBarDisplay : public ProgressDisplay
+{
+public:
+    explicit ProgressBarDisplay(CaptionedProgressBar &bar)
+        : m_bar(bar)
+    { }
+    void setProgress(double value) override { m_bar.setProgress(value); }
+    void setCaption(const QString &caption) override { m_bar.setCaption(caption); }
+
+private:
+    CaptionedProgressBar &m_bar;
+};
