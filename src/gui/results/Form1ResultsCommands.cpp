@@ -9,7 +9,7 @@
 #include "results/ClipboardText.h"
 #include "results/ResultsModel.h"
 
-#include <QTreeView>
+#include <QTableView>
 
 // Narrowing, emptying, copying and saving the results list.
 
