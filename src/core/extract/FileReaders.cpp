@@ -21,7 +21,7 @@ LineArray::LineArray(QByteArray buffer, std::vector<LineSpan> lines)
 }
 
 namespace {
-constexpr qint64 ReadPieceSize = 8 << 20;
+constexpr qint64 ReadPieceSize = 2 << 20;
 }
 
 QByteArray readWholeFile(const QString &path)

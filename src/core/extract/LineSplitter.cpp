@@ -2,13 +2,25 @@
 
 #include "app/EventPump.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
+// The next occurrence of byte in [from, end), or end. A long search goes in
+// windows of a few megabytes and yields between them, so that a huge file
+// without line ends does not hold the window.
 const char *findByte(const char *from, const char *end, char byte)
 {
-    const void *hit = std::memchr(from, byte, static_cast<size_t>(end - from));
-    return hit ? static_cast<const char *>(hit) : end;
+    constexpr std::ptrdiff_t Window = 2 << 20;
+    while (from < end) {
+        const std::ptrdiff_t length = std::min(Window, end - from);
+        if (const void *hit = std::memchr(from, byte, static_cast<size_t>(length)))
+            return static_cast<const char *>(hit);
+        from += length;
+        if (from < end)
+            EventPump::yield();
+    }
+    return end;
 }
 } // namespace
 
@@ -28,7 +40,7 @@ std::vector<LineSpan> splitLines(QByteArrayView text)
     const char *nextCr = findByte(begin, end, '\r');
     const char *lineStart = begin;
     // Splitting a very large text takes a while: yield every few megabytes.
-    constexpr std::ptrdiff_t YieldEvery = 8 << 20;
+    constexpr std::ptrdiff_t YieldEvery = 2 << 20;
     const char *nextYield = begin + YieldEvery;
     while (lineStart < end) {
         if (lineStart >= nextYield) {

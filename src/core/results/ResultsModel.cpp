@@ -105,7 +105,8 @@ bool ResultsModel::containsPair(const QString &path, QByteArrayView text) const
     return m_index.contains(it.value(), text);
 }
 
-bool ResultsModel::appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource)
+bool ResultsModel::appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
+                                const QByteArray *owner)
 {
     if (removeDuplicates) {
         const bool already = showSource ? containsPair(path, text) : firstColumnContains(text);
@@ -113,7 +114,9 @@ bool ResultsModel::appendResult(QByteArrayView text, const QString &path, bool r
             return false;
     }
     Row row;
-    row.text = m_pool.add(text);
+    const bool share = owner && text.size() >= SharedTextSize && text.data() >= owner->constData()
+        && text.data() + text.size() <= owner->constData() + owner->size();
+    row.text = share ? m_pool.addShared(*owner, text) : m_pool.add(text);
     if (showSource)
         row.source = internPath(path);
     m_rows.push_back(row);

@@ -41,7 +41,11 @@ public:
     // result is not appended: without a source column when some row's first
     // column equals it exactly; with a source column when some row holds
     // both the same path and the same text. Returns whether a row was added.
-    bool appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource);
+    // A text of at least SharedTextSize bytes that lies in owner is kept by
+    // sharing owner instead of being copied.
+    bool appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
+                      const QByteArray *owner = nullptr);
+    static constexpr qsizetype SharedTextSize = 1 << 20;
 
     // True when some row's first column equals the text exactly.
     bool firstColumnContains(QByteArrayView text) const;

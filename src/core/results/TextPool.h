@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 #include <cstdint>
@@ -23,11 +24,14 @@ public:
     static constexpr std::size_t ChunkSize = 1u << 20;
 
     Ref add(QByteArrayView text);
+    // Stores a large text by sharing the buffer it lies in instead of copying
+    // it; the buffer is kept as long as the pool holds the text.
+    Ref addShared(const QByteArray &owner, QByteArrayView text);
     // Takes back the text that the last add() stored.
     void removeLast(const Ref &ref);
     QByteArrayView view(const Ref &ref) const
     {
-        return QByteArrayView(m_chunks[ref.chunk].data.get() + ref.offset, qsizetype(ref.length));
+        return QByteArrayView(m_chunks[ref.chunk].bytes() + ref.offset, qsizetype(ref.length));
     }
     void clear();
     std::size_t bytesReserved() const;
@@ -38,6 +42,9 @@ private:
         std::unique_ptr<char[]> data;
         std::size_t capacity = 0;
         std::size_t used = 0;
+        QByteArray shared;              // set for a text kept in its own buffer
+        const char *sharedData = nullptr; // where that text starts
+        const char *bytes() const { return sharedData ? sharedData : data.get(); }
     };
     std::vector<Chunk> m_chunks;
 };

@@ -285,7 +285,7 @@ void Form1::installInteractionAids()
                                     {QStringLiteral("Frame2"), QStringLiteral("ListView1"), QStringLiteral("ListView2")});
     const QString dragFile = PathTools::join(programFolder(), QStringLiteral("drag.ico"));
     const QPixmap dragImage(dragFile);
-    const QCursor dragPointer(dragImage);
+    const QCursor dragPointer = dragImage.isNull() ? QCursor() : QCursor(dragImage);
     m_reorder = new FileListReorder(m_listView1, m_fileList, dragImage.isNull() ? nullptr : &dragPointer,
                                     [cues] { cues->cue(QCursor(Qt::ArrowCursor)); });
 }

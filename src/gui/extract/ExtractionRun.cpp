@@ -49,9 +49,9 @@ void ExtractionRun::showProcessingCaption(const QString &path)
     m_form.progressBar().setCaption(QStringLiteral("Processing: ") + PathTools::GetFileNameFromPath(path));
 }
 
-void ExtractionRun::append(QByteArrayView text, const QString &path)
+void ExtractionRun::append(QByteArrayView text, const QString &path, const QByteArray *owner)
 {
-    m_form.results().appendResult(text, path, m_form.removeDuplicates(), m_form.showSourceFilename());
+    m_form.results().appendResult(text, path, m_form.removeDuplicates(), m_form.showSourceFilename(), owner);
 }
 
 void ExtractionRun::resetProgress()

@@ -29,8 +29,9 @@ public:
     // The caption "Processing: " and the file's name.
     void showProcessingCaption(const QString &path);
 
-    // The append step: both options are read at each use.
-    void append(QByteArrayView text, const QString &path);
+    // The append step: both options are read at each use. A large text that
+    // lies in owner (the file's buffer) is kept without a copy.
+    void append(QByteArrayView text, const QString &path, const QByteArray *owner = nullptr);
 
     // Pointer back to normal, progress 0 and "Progress Bar".
     void resetProgress();

@@ -33,7 +33,7 @@ void Form1::PushButton13_Click()
         trap.step(116, [&] { lines = ReadFileToStringFSOLine(path, prompts()); });
         for (qsizetype j = 0; j < lines.size() && !AppClosing; ++j) {
             trap.step(118, [&] { EventPump::yield(); });
-            trap.step(120, [&] { run.append(lines.line(j), path); });
+            trap.step(120, [&] { run.append(lines.line(j), path, &lines.buffer()); });
         }
     }
     trap.step(122, [&] { run.resetProgress(); });
