@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QStringView>
+
+#include <array>
+#include <cstdint>
+
+// A text searched for in 8-bit text regardless of letter case. The needle is
+// lower-cased once; the haystack is folded byte by byte through the Latin-1
+// table while it is compared, so no lower-cased copy of it is ever made.
+// Longer needles skip ahead Horspool-style.
+//
+// The empty needle occurs at the start of every text. A needle holding a
+// character outside ISO-8859-1 occurs nowhere: no 8-bit text can hold it.
+class FoldedNeedle
+{
+public:
+    FoldedNeedle() = default;
+    explicit FoldedNeedle(QStringView text);
+
+    // False for a needle that can never be found.
+    bool isSearchable() const { return m_searchable; }
+    qsizetype size() const { return m_lowered.size(); }
+
+    // The first position at or after from where the needle occurs, or -1.
+    qsizetype indexIn(QByteArrayView haystack, qsizetype from = 0) const;
+    bool occursIn(QByteArrayView haystack) const { return indexIn(haystack) >= 0; }
+
+private:
+    QByteArray m_lowered;
+    bool m_searchable = true;
+    // How far the window may move when its last byte (lower-cased) is c.
+    std::array<std::uint32_t, 256> m_shift {};
+};

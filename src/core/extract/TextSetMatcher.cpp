@@ -1,0 +1,144 @@
+#include "TextSetMatcher.h"
+
+#include "app/Latin1.h"
+
+#include <algorithm>
+#include <deque>
+
+TextSetMatcher::TextSetMatcher(const QStringList &textSets)
+    : m_setCount(textSets.size())
+{
+    std::vector<std::pair<QByteArray, qsizetype>> patterns;
+    for (qsizetype k = 0; k < textSets.size(); ++k) {
+        const std::optional<QByteArray> bytes = Latin1::fromString(textSets[k]);
+        if (!bytes)
+            continue; // can never occur in 8-bit text
+        if (bytes->isEmpty())
+            m_everywhere.push_back(k);
+        else
+            patterns.emplace_back(Latin1::toLower(*bytes), k);
+    }
+    build(patterns);
+    m_seenStamp.assign(size_t(m_setCount), 0);
+}
+
+void TextSetMatcher::build(const std::vector<std::pair<QByteArray, qsizetype>> &patterns)
+{
+    // Columns: one per distinct lower-cased byte that some set holds.
+    std::array<bool, 256> used {};
+    for (const auto &pattern : patterns) {
+        for (char c : pattern.first)
+            used[static_cast<unsigned char>(c)] = true;
+    }
+    std::array<std::uint16_t, 256> columnOfLowered {};
+    m_columns = 1;
+    for (int c = 0; c < 256; ++c) {
+        if (used[c])
+            columnOfLowered[c] = std::uint16_t(m_columns++);
+    }
+    const auto &lower = Latin1::lowerTable();
+    for (int b = 0; b < 256; ++b)
+        m_column[b] = columnOfLowered[lower[b]];
+
+    // The trie; -1 marks a missing transition until the automaton is closed.
+    m_next.assign(size_t(m_columns), -1);
+    std::vector<std::vector<qsizetype>> own(1);
+    for (const auto &[text, position] : patterns) {
+        State state = 0;
+        for (char c : text) {
+            const int column = columnOfLowered[static_cast<unsigned char>(c)];
+            State &target = m_next[size_t(state) * m_columns + column];
+            if (target < 0) {
+                target = State(own.size());
+                own.emplace_back();
+                m_next.resize(m_next.size() + size_t(m_columns), -1);
+            }
+            state = m_next[size_t(state) * m_columns + column];
+        }
+        own[size_t(state)].push_back(position);
+    }
+
+    const size_t states = own.size();
+    m_ownBegin.assign(states, 0);
+    m_ownEnd.assign(states, 0);
+    m_ownSets.clear();
+    for (size_t s = 0; s < states; ++s) {
+        m_ownBegin[s] = std::int32_t(m_ownSets.size());
+        m_ownSets.insert(m_ownSets.end(), own[s].begin(), own[s].end());
+        m_ownEnd[s] = std::int32_t(m_ownSets.size());
+    }
+
+    // Breadth first: each state's failure state is the longest proper suffix
+    // of its text that is also in the trie; missing transitions are taken
+    // from the failure state, which turns the trie into a complete table.
+    std::vector<State> failure(states, 0);
+    m_outputLink.assign(states, -1);
+    std::deque<State> queue;
+    for (int column = 0; column < m_columns; ++column) {
+        State &target = m_next[size_t(column)];
+        if (target < 0) {
+            target = 0;
+        } else {
+            failure[size_t(target)] = 0;
+            queue.push_back(target);
+        }
+    }
+    while (!queue.empty()) {
+        const State state = queue.front();
+        queue.pop_front();
+        const State fail = failure[size_t(state)];
+        m_outputLink[size_t(state)]
+            = m_ownBegin[size_t(fail)] != m_ownEnd[size_t(fail)] ? fail : m_outputLink[size_t(fail)];
+        for (int column = 0; column < m_columns; ++column) {
+            State &target = m_next[size_t(state) * m_columns + column];
+            const State viaFailure = m_next[size_t(fail) * m_columns + column];
+            if (target < 0) {
+                target = viaFailure;
+            } else {
+                failure[size_t(target)] = viaFailure;
+                queue.push_back(target);
+            }
+        }
+    }
+
+    m_reports.assign(states, 0);
+    for (size_t s = 0; s < states; ++s)
+        m_reports[s] = m_ownBegin[s] != m_ownEnd[s] || m_outputLink[s] >= 0;
+}
+
+void TextSetMatcher::collect(State state, std::vector<qsizetype> &found) const
+{
+    for (State s = state; s >= 0; s = m_outputLink[size_t(s)]) {
+        for (std::int32_t i = m_ownBegin[size_t(s)]; i < m_ownEnd[size_t(s)]; ++i) {
+            const qsizetype position = m_ownSets[size_t(i)];
+            if (m_seenStamp[size_t(position)] != m_stamp) {
+                m_seenStamp[size_t(position)] = m_stamp;
+                found.push_back(position);
+            }
+        }
+    }
+}
+
+void TextSetMatcher::findContained(QByteArrayView line, std::vector<qsizetype> &found) const
+{
+    found.clear();
+    found.insert(found.end(), m_everywhere.begin(), m_everywhere.end());
+    if (m_ownSets.empty())
+        return;
+    if (++m_stamp == 0) {
+        std::fill(m_seenStamp.begin(), m_seenStamp.end(), 0);
+        m_stamp = 1;
+    }
+    const auto *bytes = reinterpret_cast<const unsigned char *>(line.data());
+    const State *next = m_next.data();
+    const std::uint8_t *reports = m_reports.data();
+    const int columns = m_columns;
+    State state = 0;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        state = next[size_t(state) * columns + m_column[bytes[i]]];
+        if (reports[state])
+            collect(state, found);
+    }
+    if (found.size() > 1)
+        std::sort(found.begin(), found.end());
+}
