@@ -9,6 +9,7 @@
 #include "extract/BetweenMarkers.h"
 #include "extract/FoldedNeedle.h"
 #include "extract/LineNumberList.h"
+#include "extract/LinesWithHits.h"
 #include "extract/TextSetMatcher.h"
 #include "extract/TextSets.h"
 
@@ -83,6 +84,40 @@ std::vector<qsizetype> fastContained(const TextSetMatcher &matcher, const QByteA
     return found;
 }
 
+// A text of short lines ended by CR LF, LF or CR, as a file read as lines.
+LineArray randomLines(QRandomGenerator &random)
+{
+    static const char *const ends[] = { "\r\n", "\n", "\r" };
+    QByteArray text;
+    const int lines = random.bounded(12);
+    for (int i = 0; i < lines; ++i)
+        text += randomText(random, 8) + ends[random.bounded(3)];
+    text += randomText(random, 8);
+    std::vector<LineSpan> spans = splitLines(text);
+    return LineArray(text, std::move(spans));
+}
+
+// The lines a run that jumps from hit to hit lists, as Containing walks
+// them; at line switchAt the search changes and what was found is dropped.
+QList<qsizetype> walkHits(const LineArray &lines, qsizetype switchAt, const LinesWithHits::NextHit &before,
+    const LinesWithHits::NextHit &after)
+{
+    LinesWithHits hits(lines);
+    QList<qsizetype> found;
+    for (qsizetype j = 0; j < lines.size();) {
+        if (j >= switchAt && switchAt >= 0) {
+            hits.forget();
+            switchAt = -1;
+        }
+        const qsizetype hitLine = hits.firstLineWithHit(j, switchAt < 0 ? after : before);
+        if (hitLine == j)
+            found.append(j++);
+        else
+            j = switchAt > j ? std::min(hitLine, switchAt) : hitLine;
+    }
+    return found;
+}
+
 QString latin1(const char *text)
 {
     return QString::fromLatin1(text);
@@ -119,6 +154,48 @@ private slots:
         QCOMPARE(FoldedNeedle(QString()).indexIn(""), 0);
         QVERIFY(FoldedNeedle(QStringLiteral("SUBJECT:")).occursIn("Subject: hello"));
         QVERIFY(FoldedNeedle(latin1("\xc9t\xc9")).occursIn("un \xe9t\xe9 chaud"));
+    }
+
+    void linesWithHitsAgreeWithTestingEachLine()
+    {
+        QRandomGenerator random(77);
+        for (int round = 0; round < 5000; ++round) {
+            const LineArray lines = randomLines(random);
+            const FoldedNeedle first(QString::fromLatin1(randomText(random, 3)));
+            const FoldedNeedle second(QString::fromLatin1(randomText(random, 2)));
+            const qsizetype switchAt = random.bounded(int(lines.size()) + 1);
+            QList<qsizetype> expected;
+            for (qsizetype j = 0; j < lines.size(); ++j) {
+                if ((j < switchAt ? first : second).occursIn(lines.line(j)))
+                    expected.append(j);
+            }
+            const auto search = [&](const FoldedNeedle &needle) {
+                return [&](qsizetype offset) { return needle.indexIn(lines.buffer(), offset); };
+            };
+            QCOMPARE(walkHits(lines, switchAt, search(first), search(second)), expected);
+        }
+    }
+
+    void textSetLinesAgreeWithTestingEachLine()
+    {
+        QRandomGenerator random(78);
+        for (int round = 0; round < 3000; ++round) {
+            const LineArray lines = randomLines(random);
+            QStringList sets;
+            for (int k = 1 + random.bounded(4); k > 0; --k)
+                sets.append(QString::fromLatin1(randomText(random, 3)));
+            // A set holding a line end is in no line, also not across one.
+            if (random.bounded(4) == 0)
+                sets.append(QStringLiteral("a\r\nb"));
+            const TextSetMatcher matcher(sets);
+            QList<qsizetype> expected;
+            for (qsizetype j = 0; j < lines.size(); ++j) {
+                if (!slowContained(lines.line(j).toByteArray(), sets).empty())
+                    expected.append(j);
+            }
+            const auto search = [&](qsizetype offset) { return matcher.nextMatchEnd(lines.buffer(), offset); };
+            QCOMPARE(walkHits(lines, -1, search, search), expected);
+        }
     }
 
     void betweenMarkersExamples_data()

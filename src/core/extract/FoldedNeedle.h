@@ -22,6 +22,8 @@ public:
 
     // False for a needle that can never be found.
     bool isSearchable() const { return m_searchable; }
+    // A needle holding a line end is never found within a line.
+    bool holdsLineEnd() const { return m_lowered.contains('\r') || m_lowered.contains('\n'); }
     qsizetype size() const { return m_lowered.size(); }
 
     // The first position at or after from where the needle occurs, or -1.

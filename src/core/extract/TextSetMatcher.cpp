@@ -11,8 +11,8 @@ TextSetMatcher::TextSetMatcher(const QStringList &textSets)
     std::vector<std::pair<QByteArray, qsizetype>> patterns;
     for (qsizetype k = 0; k < textSets.size(); ++k) {
         const std::optional<QByteArray> bytes = Latin1::fromString(textSets[k]);
-        if (!bytes)
-            continue; // can never occur in 8-bit text
+        if (!bytes || bytes->contains('\r') || bytes->contains('\n'))
+            continue; // can never occur in a line of 8-bit text
         if (bytes->isEmpty())
             m_everywhere.push_back(k);
         else
@@ -101,9 +101,41 @@ void TextSetMatcher::build(const std::vector<std::pair<QByteArray, qsizetype>> &
         }
     }
 
-    m_reports.assign(states, 0);
-    for (size_t s = 0; s < states; ++s)
-        m_reports[s] = m_ownBegin[s] != m_ownEnd[s] || m_outputLink[s] >= 0;
+    numberReportingStatesLast();
+}
+
+void TextSetMatcher::numberReportingStatesLast()
+{
+    const size_t states = m_ownBegin.size();
+    auto reports = [&](size_t s) { return m_ownBegin[s] != m_ownEnd[s] || m_outputLink[s] >= 0; };
+    std::vector<State> renumbered(states);
+    State count = 0;
+    for (size_t s = 0; s < states; ++s) {
+        if (!reports(s))
+            renumbered[s] = count++;
+    }
+    m_firstReportingRow = count * m_columns;
+    for (size_t s = 0; s < states; ++s) {
+        if (reports(s))
+            renumbered[s] = count++;
+    }
+
+    std::vector<State> next(m_next.size());
+    std::vector<std::int32_t> ownBegin(states);
+    std::vector<std::int32_t> ownEnd(states);
+    std::vector<State> outputLink(states);
+    for (size_t s = 0; s < states; ++s) {
+        const size_t to = size_t(renumbered[s]);
+        for (int column = 0; column < m_columns; ++column)
+            next[to * m_columns + column] = renumbered[size_t(m_next[s * m_columns + column])] * m_columns;
+        ownBegin[to] = m_ownBegin[s];
+        ownEnd[to] = m_ownEnd[s];
+        outputLink[to] = m_outputLink[s] < 0 ? -1 : renumbered[size_t(m_outputLink[s])];
+    }
+    m_next = std::move(next);
+    m_ownBegin = std::move(ownBegin);
+    m_ownEnd = std::move(ownEnd);
+    m_outputLink = std::move(outputLink);
 }
 
 void TextSetMatcher::collect(State state, std::vector<qsizetype> &found) const
@@ -131,14 +163,29 @@ void TextSetMatcher::findContained(QByteArrayView line, std::vector<qsizetype> &
     }
     const auto *bytes = reinterpret_cast<const unsigned char *>(line.data());
     const State *next = m_next.data();
-    const std::uint8_t *reports = m_reports.data();
-    const int columns = m_columns;
-    State state = 0;
+    State row = 0;
     for (qsizetype i = 0; i < line.size(); ++i) {
-        state = next[size_t(state) * columns + m_column[bytes[i]]];
-        if (reports[state])
-            collect(state, found);
+        row = next[row + m_column[bytes[i]]];
+        if (row >= m_firstReportingRow)
+            collect(row / m_columns, found);
     }
     if (found.size() > 1)
         std::sort(found.begin(), found.end());
+}
+
+qsizetype TextSetMatcher::nextMatchEnd(QByteArrayView text, qsizetype from) const
+{
+    if (!m_everywhere.empty())
+        return from;
+    if (m_ownSets.empty())
+        return -1;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
+    const State *next = m_next.data();
+    State row = 0;
+    for (qsizetype i = from; i < text.size(); ++i) {
+        row = next[row + m_column[bytes[i]]];
+        if (row >= m_firstReportingRow)
+            return i;
+    }
+    return -1;
 }

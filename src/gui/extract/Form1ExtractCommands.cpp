@@ -9,6 +9,7 @@
 #include "extract/FileReaders.h"
 #include "extract/FoldedNeedle.h"
 #include "extract/LineNumberList.h"
+#include "extract/LinesWithHits.h"
 #include "filelist/FileListModel.h"
 #include "results/ResultsModel.h"
 
@@ -19,35 +20,50 @@ namespace {
 
 const QString FillOutText = QStringLiteral("Fill out text to use to extract lines.");
 
-// The search text of a box, read again at every line; its lower-cased form
-// is rebuilt only when the text has changed since the last line.
+// The search text of a box as it stands at each line. The box can only
+// change while events are processed, and every change is announced, so its
+// lower-cased form is rebuilt after a change instead of the text being
+// fetched and compared again at each of millions of lines.
 class BoxNeedle
 {
 public:
     explicit BoxNeedle(const QLineEdit &box)
         : m_box(box)
+        , m_watch(QObject::connect(&box, &QLineEdit::textChanged, [this] { m_stale = true; }))
     { }
+    ~BoxNeedle() { QObject::disconnect(m_watch); }
+    BoxNeedle(const BoxNeedle &) = delete;
+    BoxNeedle &operator=(const BoxNeedle &) = delete;
 
-    const FoldedNeedle &current()
+    // Takes up the box's text if it changed; returns whether it did.
+    bool refresh()
     {
-        const QString text = m_box.text();
-        if (!m_built || text != m_text) {
-            m_needle = FoldedNeedle(text);
-            m_text = text;
-            m_built = true;
-        }
-        return m_needle;
+        if (!m_stale)
+            return false;
+        m_needle = FoldedNeedle(m_box.text());
+        m_stale = false;
+        return true;
+    }
+
+    // The first occurrence at or after offset in text that lies within a
+    // line, or -1.
+    qsizetype nextHit(QByteArrayView text, qsizetype offset) const
+    {
+        return m_needle.holdsLineEnd() ? -1 : m_needle.indexIn(text, offset);
     }
 
 private:
     const QLineEdit &m_box;
-    QString m_text;
+    QMetaObject::Connection m_watch;
     FoldedNeedle m_needle;
-    bool m_built = false;
+    bool m_stale = true;
 };
 
 // Containing and Not Containing: a run whose line test is whether the box's
-// text occurs in the line (ignoring case), or does not.
+// text occurs in the line (ignoring case), or does not. The lines are
+// examined in order, but a search over the file's whole buffer finds the
+// next line that holds the text, so Containing passes over the lines before
+// it in one step.
 void runTextFilter(Form1 &form, const QLineEdit &box, bool keepContaining, const QString &procedure)
 {
     LongCommand command(form);
@@ -87,13 +103,21 @@ void runTextFilter(Form1 &form, const QLineEdit &box, bool keepContaining, const
         trap.step(118, [&] { form.setBusyPointer(true); });
         LineArray lines;
         trap.step(120, [&] { lines = ReadFileToStringFSOLine(path, form.prompts()); });
-        for (qsizetype j = 0; j < lines.size() && !form.AppClosing; ++j) {
+        LinesWithHits hits(lines);
+        const auto nextHit = [&](qsizetype offset) { return needle.nextHit(lines.buffer(), offset); };
+        for (qsizetype j = 0; j < lines.size() && !form.AppClosing;) {
             trap.step(122, [&] { EventPump::yield(); });
+            qsizetype next = j + 1;
             trap.step(124, [&] {
-                const QByteArrayView line = lines.line(j);
-                if (needle.current().occursIn(line) == keepContaining)
-                    run.append(line, path);
+                if (needle.refresh())
+                    hits.forget();
+                const qsizetype hitLine = hits.firstLineWithHit(j, nextHit);
+                if ((hitLine == j) == keepContaining)
+                    run.append(lines.line(j), path);
+                else if (keepContaining)
+                    next = hitLine; // the lines before it do not hold the text
             });
+            j = next;
         }
     }
     trap.step(126, [&] { run.resetProgress(); });

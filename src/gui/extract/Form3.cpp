@@ -94,6 +94,7 @@ const TextSetMatcher &Form3::currentMatcher()
     if (m_matcherStale) {
         m_matcher = TextSetMatcher(setItems());
         m_matcherStale = false;
+        ++m_matcherBuilds;
     }
     return m_matcher;
 }

@@ -42,4 +42,7 @@ private:
     QComboBox *m_combo1 = nullptr;
     TextSetMatcher m_matcher;
     bool m_matcherStale = true;
+    // Counts the rebuilds, so that a run knows when what it found ahead with
+    // the previous matcher no longer holds.
+    quint64 m_matcherBuilds = 0;
 };

@@ -6,6 +6,7 @@
 #include "app/Form1.h"
 #include "app/Prompts.h"
 #include "extract/FileReaders.h"
+#include "extract/LinesWithHits.h"
 #include "filelist/FileListModel.h"
 
 #include <QTreeView>
@@ -17,7 +18,8 @@
 // The number of sets is taken once; each line is tested against the sets
 // at the positions below it as the list stands at that line, so sets added
 // during the run are not used and sets removed during it are simply no
-// longer there to match.
+// longer there to match. The list can only change while events are
+// processed, at a yield.
 void Form3::PushButton4_Click()
 {
     Form1 &form = mainWindow();
@@ -54,18 +56,35 @@ void Form3::PushButton4_Click()
         trap.step(122, [&] { setBusyPointer(true); });
         LineArray lines;
         trap.step(124, [&] { lines = ReadFileToStringFSOLine(path, prompts()); });
-        for (qsizetype j = 0; j < lines.size() && !form.AppClosing; ++j) {
+        // The whole file is run through the automaton to find the next line
+        // that holds any set; the lines before it are passed over at once.
+        LinesWithHits hits(lines);
+        quint64 matcherUsed = m_matcherBuilds;
+        const auto nextHit = [&](qsizetype offset) { return currentMatcher().nextMatchEnd(lines.buffer(), offset); };
+        for (qsizetype j = 0; j < lines.size() && !form.AppClosing;) {
             trap.step(126, [&] { resultsList.yield(); });
             trap.step(128, [&] { resultsList.switchOff(); });
+            qsizetype next = j + 1;
             trap.step(130, [&] {
+                const TextSetMatcher &matcher = currentMatcher();
+                if (matcherUsed != m_matcherBuilds) {
+                    hits.forget();
+                    matcherUsed = m_matcherBuilds;
+                }
+                const qsizetype hitLine = hits.firstLineWithHit(j, nextHit);
+                if (hitLine != j) {
+                    next = hitLine;
+                    return;
+                }
                 const QByteArrayView line = lines.line(j);
-                currentMatcher().findContained(line, found);
+                matcher.findContained(line, found);
                 for (const qsizetype position : found) {
                     if (position >= setCount)
                         break;
                     run.append(line, path);
                 }
             });
+            j = next;
         }
         trap.step(132, [&] { resultsList.switchOn(); });
     }
