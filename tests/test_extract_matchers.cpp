@@ -85,11 +85,11 @@ std::vector<qsizetype> fastContained(const TextSetMatcher &matcher, const QByteA
 }
 
 // A text of short lines ended by CR LF, LF or CR, as a file read as lines.
-LineArray randomLines(QRandomGenerator &random)
+LineArray randomLines(QRandomGenerator &random, int maxLines = 12)
 {
     static const char *const ends[] = { "\r\n", "\n", "\r" };
     QByteArray text;
-    const int lines = random.bounded(12);
+    const int lines = random.bounded(maxLines);
     for (int i = 0; i < lines; ++i)
         text += randomText(random, 8) + ends[random.bounded(3)];
     text += randomText(random, 8);
@@ -180,10 +180,11 @@ private slots:
     {
         QRandomGenerator random(78);
         for (int round = 0; round < 3000; ++round) {
-            const LineArray lines = randomLines(random);
+            // Now and then a text long enough to be searched in stretches.
+            const LineArray lines = randomLines(random, round % 10 == 0 ? 4000 : 12);
             QStringList sets;
             for (int k = 1 + random.bounded(4); k > 0; --k)
-                sets.append(QString::fromLatin1(randomText(random, 3)));
+                sets.append(QString::fromLatin1(randomText(random, round % 10 == 0 ? 6 : 3)));
             // A set holding a line end is in no line, also not across one.
             if (random.bounded(4) == 0)
                 sets.append(QStringLiteral("a\r\nb"));
@@ -195,6 +196,23 @@ private slots:
             }
             const auto search = [&](qsizetype offset) { return matcher.nextMatchEnd(lines.buffer(), offset); };
             QCOMPARE(walkHits(lines, -1, search, search), expected);
+        }
+    }
+
+    void textSetFoundWhereverItStandsInALongText()
+    {
+        // Lines of x of uneven lengths; the set is put at every place that
+        // keeps it within a line, over the first 13,000 characters.
+        QByteArray text;
+        for (int i = 0; text.size() < 14000; ++i)
+            text += QByteArray(20 + i * 37 % 90, 'x') + (i % 2 ? "\n" : "\r\n");
+        const TextSetMatcher matcher(QStringList { QStringLiteral("ABC"), QStringLiteral("xxxxxy") });
+        for (qsizetype at = 0; at < 13000; ++at) {
+            if (text.mid(at, 3) != "xxx")
+                continue;
+            QByteArray placed = text;
+            placed.replace(at, 3, "aBc");
+            QCOMPARE(matcher.nextMatchEnd(placed, 0), at + 2);
         }
     }
 

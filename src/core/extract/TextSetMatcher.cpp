@@ -3,6 +3,7 @@
 #include "app/Latin1.h"
 
 #include <algorithm>
+#include <cstring>
 #include <deque>
 
 TextSetMatcher::TextSetMatcher(const QStringList &textSets)
@@ -173,6 +174,18 @@ void TextSetMatcher::findContained(QByteArrayView line, std::vector<qsizetype> &
         std::sort(found.begin(), found.end());
 }
 
+namespace {
+// The position just after the first line end at or after from, or the end.
+qsizetype lineStartAfter(const unsigned char *bytes, qsizetype from, qsizetype end)
+{
+    const void *lf = std::memchr(bytes + from, '\n', size_t(end - from));
+    const qsizetype lfEnd = lf ? static_cast<const unsigned char *>(lf) - bytes : end;
+    const void *cr = std::memchr(bytes + from, '\r', size_t(lfEnd - from));
+    const qsizetype lineEnd = cr ? static_cast<const unsigned char *>(cr) - bytes : lfEnd;
+    return lineEnd < end ? lineEnd + 1 : end;
+}
+} // namespace
+
 qsizetype TextSetMatcher::nextMatchEnd(QByteArrayView text, qsizetype from) const
 {
     if (!m_everywhere.empty())
@@ -180,12 +193,51 @@ qsizetype TextSetMatcher::nextMatchEnd(QByteArrayView text, qsizetype from) cons
     if (m_ownSets.empty())
         return -1;
     const auto *bytes = reinterpret_cast<const unsigned char *>(text.data());
+    const qsizetype n = text.size();
     const State *next = m_next.data();
+    const State reporting = m_firstReportingRow;
+    auto step = [&](State row, qsizetype at) { return next[row + m_column[bytes[at]]]; };
+
+    // Each step waits for the table load of the step before it. Two runs of
+    // the automaton over neighbouring stretches of the text, taken in turns,
+    // let the processor overlap their loads. The second stretch begins at a
+    // line start, where any run is in the start state.
+    constexpr qsizetype Stretch = 4096;
     State row = 0;
-    for (qsizetype i = from; i < text.size(); ++i) {
-        row = next[row + m_column[bytes[i]]];
-        if (row >= m_firstReportingRow)
-            return i;
+    for (qsizetype p = from; p < n;) {
+        const qsizetype q = lineStartAfter(bytes, std::min(p + Stretch, n), n);
+        const qsizetype r = std::min(q + (q - p), n);
+        qsizetype a = p;
+        qsizetype b = q;
+        State rowA = row;
+        State rowB = 0;
+        for (; a < q && b < r; ++a, ++b) {
+            rowA = step(rowA, a);
+            rowB = step(rowB, b);
+            if (rowA >= reporting)
+                return a;
+            if (rowB >= reporting) {
+                // The first stretch may still hold an earlier match.
+                for (++a; a < q; ++a) {
+                    rowA = step(rowA, a);
+                    if (rowA >= reporting)
+                        return a;
+                }
+                return b;
+            }
+        }
+        for (; a < q; ++a) {
+            rowA = step(rowA, a);
+            if (rowA >= reporting)
+                return a;
+        }
+        for (; b < r; ++b) {
+            rowB = step(rowB, b);
+            if (rowB >= reporting)
+                return b;
+        }
+        row = rowB;
+        p = r;
     }
     return -1;
 }
