@@ -181,6 +181,7 @@ private slots:
         QTest::newRow("no number") << "abc" << QStringList {} << 1;
         QTest::newRow("empty entry") << "1,,3" << QStringList { "L1", "L3" } << 1;
         QTest::newRow("no ranges") << "3-5" << QStringList { "L3" } << 1;
+        QTest::newRow("out of range") << "40000" << QStringList {} << 1;
         QTest::newRow("two bad entries") << "x,2,y" << QStringList { "L2" } << 2;
     }
 
