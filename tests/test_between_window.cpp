@@ -10,7 +10,6 @@
 
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 
 using Rows = QList<QStringList>;
@@ -57,12 +56,7 @@ private slots:
         QVERIFY(window->isWindow());
         QVERIFY(!window->isModal());
         QCOMPARE(window->windowTitle(), QStringLiteral("Extract Between X and Y (Repeatedly)"));
-        const QList<std::pair<QString, QString>> buttons = { { "PushButton11", "Help" },
-            { "PushButton4", "Start Extracting" }, { "PushButton1", "Close This Window" } };
-        for (const auto &[name, caption] : buttons)
-            QCOMPARE(window->findChild<QPushButton *>(name)->text(), caption);
-        QCOMPARE(window->findChild<QGroupBox *>(QStringLiteral("Frame2"))->title(), QStringLiteral("Start with (X)"));
-        QCOMPARE(window->findChild<QGroupBox *>(QStringLiteral("Frame1"))->title(), QStringLiteral("End with (Y)"));
+        // Its controls are where the driver looks for them.
         QVERIFY(
             window->findChild<QGroupBox *>(QStringLiteral("Frame2"))->findChild<QLineEdit *>(QStringLiteral("Text3")));
         QVERIFY(

@@ -322,27 +322,6 @@ private slots:
         }
     }
 
-    void leadingNumberValue_data()
-    {
-        QTest::addColumn<QString>("entry");
-        QTest::addColumn<double>("value");
-        QTest::newRow("digits then letter") << "5x" << 5.0;
-        QTest::newRow("letters") << "abc" << 0.0;
-        QTest::newRow("empty") << "" << 0.0;
-        QTest::newRow("range") << "3-5" << 3.0;
-        QTest::newRow("blanks skipped") << " 1 2x" << 12.0;
-        QTest::newRow("negative") << "-4y" << -4.0;
-        QTest::newRow("fraction") << "2.5z" << 2.5;
-        QTest::newRow("large") << "40000" << 40000.0;
-    }
-
-    void leadingNumberValue()
-    {
-        QFETCH(QString, entry);
-        QFETCH(double, value);
-        QCOMPARE(::leadingNumberValue(entry), value);
-    }
-
     void lineNumberListSelects_data()
     {
         QTest::addColumn<QString>("text");
