@@ -111,10 +111,18 @@ QString ScriptRunner::runStep(const QJsonObject &step)
             paths.append(path.toString());
         sendDrop(view, paths);
     } else if (step.contains(QStringLiteral("select"))) {
-        auto *view = asView(control<QWidget>(step, step.value(QStringLiteral("select")).toString(), &error));
+        QWidget *target = control<QWidget>(step, step.value(QStringLiteral("select")).toString(), &error);
+        const int row = step.value(QStringLiteral("row")).toInt() - 1;
+        if (auto *combo = qobject_cast<QComboBox *>(target)) {
+            // Row 0 clears the selection of a drop-down list.
+            if (row < -1 || row >= combo->count())
+                return QStringLiteral("row %1 is not in the list").arg(row + 1);
+            combo->setCurrentIndex(row);
+            return QString();
+        }
+        auto *view = asView(target);
         if (!view)
             return error.isEmpty() ? QStringLiteral("not a list") : error;
-        const int row = step.value(QStringLiteral("row")).toInt() - 1;
         if (row < 0 || row >= view->model()->rowCount())
             return QStringLiteral("row %1 is not in the list").arg(row + 1);
         view->setCurrentIndex(view->model()->index(row, 0));

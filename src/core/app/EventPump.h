@@ -15,10 +15,12 @@ public:
     // Processes pending events if the budget has passed since the last time.
     static void yield()
     {
-        const auto now = Clock::now();
-        if (now - s_lastPump >= s_budget)
+        if (due())
             pumpNow();
     }
+
+    // Whether the next yield will process events.
+    static bool due() { return Clock::now() - s_lastPump >= s_budget; }
 
     // Processes pending events at once, whatever the budget.
     static void pumpNow();

@@ -12,6 +12,8 @@
 class CaptionedProgressBar;
 class FileListModel;
 class FileListReorder;
+class Form2;
+class Form3;
 class Prompts;
 class QCheckBox;
 class QGroupBox;
@@ -151,6 +153,10 @@ private:
     FileListReorder *m_reorder = nullptr;
     bool m_busy = false;
     bool m_longCommandRunning = false;
+    // The two secondary windows, created on first opening; children of this
+    // window, so they end with it.
+    Form2 *m_form2 = nullptr;
+    Form3 *m_form3 = nullptr;
 };
 
 // Holds the long-command slot of the main window for one command.

@@ -1,9 +1,226 @@
+#include "ExtractionRun.h"
+#include "Form2.h"
+#include "Form3.h"
+#include "ResultsListSwitch.h"
+#include "app/ErrorTrap.h"
+#include "app/EventPump.h"
 #include "app/Form1.h"
+#include "app/Prompts.h"
+#include "extract/FileReaders.h"
+#include "extract/FoldedNeedle.h"
+#include "extract/LineNumberList.h"
+#include "extract/LinesWithHits.h"
+#include "filelist/FileListModel.h"
+#include "results/ResultsModel.h"
 
-// The line filters and the two extraction windows are still to come.
+#include <QLineEdit>
+#include <QTreeView>
 
-void Form1::PushButton2_Click() {}
-void Form1::PushButton8_Click() {}
-void Form1::PushButton7_Click() {}
-void Form1::PushButton4_Click() {}
-void Form1::PushButton15_Click() {}
+namespace {
+
+const QString FillOutText = QStringLiteral("Fill out text to use to extract lines.");
+
+// The search text of a box as it stands at each line. The box can only
+// change while events are processed, and every change is announced, so its
+// lower-cased form is rebuilt after a change instead of the text being
+// fetched and compared again at each of millions of lines.
+class BoxNeedle
+{
+public:
+    explicit BoxNeedle(const QLineEdit &box)
+        : m_box(box)
+        , m_watch(QObject::connect(&box, &QLineEdit::textChanged, [this] { m_stale = true; }))
+    { }
+    ~BoxNeedle() { QObject::disconnect(m_watch); }
+    BoxNeedle(const BoxNeedle &) = delete;
+    BoxNeedle &operator=(const BoxNeedle &) = delete;
+
+    // Takes up the box's text if it changed; returns whether it did.
+    bool refresh()
+    {
+        if (!m_stale)
+            return false;
+        m_needle = FoldedNeedle(m_box.text());
+        m_stale = false;
+        return true;
+    }
+
+    // The first occurrence at or after offset in text that lies within a
+    // line, or -1.
+    qsizetype nextHit(QByteArrayView text, qsizetype offset) const
+    {
+        return m_needle.holdsLineEnd() ? -1 : m_needle.indexIn(text, offset);
+    }
+
+private:
+    const QLineEdit &m_box;
+    QMetaObject::Connection m_watch;
+    FoldedNeedle m_needle;
+    bool m_stale = true;
+};
+
+// Containing and Not Containing: a run whose line test is whether the box's
+// text occurs in the line (ignoring case), or does not. The lines are
+// examined in order, but a search over the file's whole buffer finds the
+// next line that holds the text, so Containing passes over the lines before
+// it in one step.
+void runTextFilter(Form1 &form, const QLineEdit &box, bool keepContaining, const QString &procedure)
+{
+    LongCommand command(form);
+    if (!command.started())
+        return;
+    ErrorTrap trap(form.prompts(), procedure);
+    ExtractionRun run(form);
+
+    bool refused = false;
+    trap.step(100, [&] {
+        if (box.text().isEmpty()) {
+            form.prompts().info(FillOutText);
+            refused = true;
+        }
+    });
+    if (refused)
+        return;
+    trap.step(102, [&] { refused = run.refuseWhenNoFiles(); });
+    if (refused)
+        return;
+    trap.step(104, [&] { run.clearResults(); });
+    trap.step(106, [&] { run.setUpColumns(); });
+
+    BoxNeedle needle(box);
+    const qsizetype fileCount = form.fileList().size();
+    for (qsizetype i = 0; i < fileCount && run.fileStillListed(i); ++i) {
+        // Containing yields once more at the start of each file.
+        if (keepContaining)
+            trap.step(108, [&] { EventPump::yield(); });
+        if (!run.fileStillListed(i))
+            break;
+        QString path;
+        trap.step(110, [&] { run.showFileProgress(i); });
+        trap.step(112, [&] { path = form.fileList().path(i); });
+        trap.step(114, [&] { run.showProcessingCaption(path); });
+        trap.step(116, [&] { EventPump::yield(); });
+        trap.step(118, [&] { form.setBusyPointer(true); });
+        LineArray lines;
+        trap.step(120, [&] { lines = ReadFileToStringFSOLine(path, form.prompts()); });
+        LinesWithHits hits(lines);
+        const auto nextHit = [&](qsizetype offset) { return needle.nextHit(lines.buffer(), offset); };
+        for (qsizetype j = 0; j < lines.size() && !form.AppClosing;) {
+            trap.step(122, [&] { EventPump::yield(); });
+            qsizetype next = j + 1;
+            trap.step(124, [&] {
+                if (needle.refresh())
+                    hits.forget();
+                const qsizetype hitLine = hits.firstLineWithHit(j, nextHit);
+                if ((hitLine == j) == keepContaining)
+                    run.append(lines.line(j), path);
+                else if (keepContaining)
+                    next = hitLine; // the lines before it do not hold the text
+            });
+            j = next;
+        }
+    }
+    trap.step(126, [&] { run.resetProgress(); });
+    trap.step(128, [&] { run.sayDone(); });
+}
+
+} // namespace
+
+// Extract All Lines Containing This Text.
+void Form1::PushButton2_Click()
+{
+    runTextFilter(*this, *m_text1, true, QStringLiteral("Form1.PushButton2_Click"));
+}
+
+// Extract All Lines Not Containing This Text.
+void Form1::PushButton8_Click()
+{
+    runTextFilter(*this, *m_text2, false, QStringLiteral("Form1.PushButton8_Click"));
+}
+
+// Extract Lines By Number: the lines whose number within their file is in
+// the comma-separated list of Text5.
+void Form1::PushButton7_Click()
+{
+    LongCommand command(*this);
+    if (!command.started())
+        return;
+    ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton7_Click"));
+    ExtractionRun run(*this);
+
+    bool refused = false;
+    trap.step(100, [&] {
+        if (m_text5->text().isEmpty()) {
+            prompts().info(FillOutText);
+            refused = true;
+        }
+    });
+    if (refused)
+        return;
+    trap.step(102, [&] { refused = run.refuseWhenNoFiles(); });
+    if (refused)
+        return;
+    trap.step(104, [&] { run.clearResults(); });
+    trap.step(106, [&] { run.setUpColumns(); });
+    trap.step(108, [&] { setBusyPointer(true); });
+    // Each entry that does not convert shows the error box here, once,
+    // before the first file is read.
+    LineNumberList numbers;
+    trap.step(110,
+        [&] { numbers = LineNumberList::fromText(m_text5->text(), [&](const QString &why) { trap.report(why); }); });
+
+    ResultsListSwitch resultsList(m_listView2);
+    const qsizetype fileCount = fileList().size();
+    for (qsizetype i = 0; i < fileCount && run.fileStillListed(i); ++i) {
+        QString path;
+        trap.step(112, [&] { run.showFileProgress(i); });
+        trap.step(114, [&] { path = fileList().path(i); });
+        trap.step(116, [&] { run.showProcessingCaption(path); });
+        trap.step(118, [&] { EventPump::yield(); });
+        LineArray lines;
+        trap.step(120, [&] { lines = ReadFileToStringFSOLine(path, prompts()); });
+        for (qsizetype j = 0; j < lines.size() && !AppClosing; ++j) {
+            trap.step(122, [&] { resultsList.yield(); });
+            trap.step(124, [&] { resultsList.switchOff(); });
+            trap.step(126, [&] {
+                if (numbers.selects(j + 1))
+                    run.append(lines.line(j), path);
+            });
+        }
+        trap.step(128, [&] { resultsList.switchOn(); });
+    }
+    trap.step(130, [&] { run.resetProgress(); });
+    trap.step(132, [&] { run.sayDone(); });
+}
+
+// Opens the Extract Between X and Y window, loading it on first use.
+void Form1::PushButton4_Click()
+{
+    ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton4_Click"));
+    trap.step(100, [&] {
+        if (!m_form2) {
+            m_form2 = new Form2(*this);
+            m_form2->Form_Load();
+        }
+    });
+    trap.step(102, [&] {
+        if (m_form2)
+            m_form2->showAgain();
+    });
+}
+
+// Opens the text-sets window, loading it on first use.
+void Form1::PushButton15_Click()
+{
+    ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton15_Click"));
+    trap.step(100, [&] {
+        if (!m_form3) {
+            m_form3 = new Form3(*this);
+            m_form3->Form_Load();
+        }
+    });
+    trap.step(102, [&] {
+        if (m_form3)
+            m_form3->showAgain();
+    });
+}

@@ -1,0 +1,155 @@
+#include "FoldedNeedle.h"
+
+#include "app/Latin1.h"
+
+#include <cstring>
+
+namespace {
+
+// Roughly how many of a thousand characters of mail text (prose, headers,
+// encoded parts) are this lower-cased character.
+int commonness(unsigned char c)
+{
+    static const std::array<std::uint8_t, 256> perMille = [] {
+        std::array<std::uint8_t, 256> table {};
+        table.fill(1); // control characters and 8-bit characters
+        for (unsigned char d = '0'; d <= '9'; ++d)
+            table[d] = 6;
+        for (const char *p = "!\"#$%&'()*+/;<>?@[\\]^_`{|}~"; *p; ++p)
+            table[static_cast<unsigned char>(*p)] = 3;
+        const std::pair<char, int> letters[] = { { 'e', 100 }, { 't', 70 }, { 'a', 65 }, { 'o', 60 }, { 'i', 57 },
+            { 'n', 57 }, { 's', 52 }, { 'r', 50 }, { 'h', 40 }, { 'l', 33 }, { 'd', 30 }, { 'c', 23 }, { 'u', 23 },
+            { 'm', 20 }, { 'f', 18 }, { 'p', 16 }, { 'g', 16 }, { 'w', 15 }, { 'y', 15 }, { 'b', 12 }, { 'v', 8 },
+            { 'k', 6 }, { 'x', 2 }, { 'j', 2 }, { 'q', 1 }, { 'z', 1 } };
+        for (const auto &[letter, frequency] : letters)
+            table[static_cast<unsigned char>(letter)] = std::uint8_t(frequency);
+        table[' '] = 150;
+        table['\r'] = table['\n'] = 16;
+        table['.'] = table[','] = 10;
+        table['-'] = table[':'] = table['='] = 5;
+        return table;
+    }();
+    return perMille[c];
+}
+
+// A character at least this common is not worth a memchr per occurrence.
+constexpr int CommonFromPerMille = 25;
+
+} // namespace
+
+FoldedNeedle::FoldedNeedle(QStringView text)
+{
+    const std::optional<QByteArray> bytes = Latin1::fromString(text);
+    if (!bytes) {
+        m_searchable = false;
+        return;
+    }
+    m_lowered = Latin1::toLower(*bytes);
+    const auto m = std::uint32_t(m_lowered.size());
+    m_shift.fill(m);
+    for (std::uint32_t i = 0; i + 1 < m; ++i)
+        m_shift[static_cast<unsigned char>(m_lowered[i])] = m - 1 - i;
+
+    for (qsizetype i = 0; i < m_lowered.size(); ++i) {
+        const auto c = static_cast<unsigned char>(m_lowered[i]);
+        if (commonness(c) < CommonFromPerMille
+            && (m_rarePosition < 0
+                || commonness(c) < commonness(static_cast<unsigned char>(m_lowered[m_rarePosition]))))
+            m_rarePosition = i;
+    }
+    if (m_rarePosition >= 0) {
+        const auto rare = static_cast<unsigned char>(m_lowered[m_rarePosition]);
+        const auto &lower = Latin1::lowerTable();
+        for (int b = 0; b < 256; ++b) {
+            if (lower[b] == rare && m_rareByteCount < 2)
+                m_rareBytes[size_t(m_rareByteCount++)] = static_cast<unsigned char>(b);
+        }
+    }
+}
+
+qsizetype FoldedNeedle::indexIn(QByteArrayView haystack, qsizetype from) const
+{
+    if (!m_searchable)
+        return -1;
+    const qsizetype m = m_lowered.size();
+    if (from < 0)
+        from = 0;
+    if (m == 0)
+        return from <= haystack.size() ? from : -1;
+    if (haystack.size() - from < m)
+        return -1;
+    return m_rarePosition >= 0 ? rareByteIndexIn(haystack, from) : horspoolIndexIn(haystack, from);
+}
+
+bool FoldedNeedle::occursAt(const unsigned char *text, qsizetype at) const
+{
+    const auto &lower = Latin1::lowerTable();
+    const auto *needle = reinterpret_cast<const unsigned char *>(m_lowered.constData());
+    for (qsizetype j = 0; j < m_lowered.size(); ++j) {
+        if (lower[text[at + j]] != needle[j])
+            return false;
+    }
+    return true;
+}
+
+qsizetype FoldedNeedle::rareByteIndexIn(QByteArrayView haystack, qsizetype from) const
+{
+    const qsizetype m = m_lowered.size();
+    const qsizetype n = haystack.size();
+    const auto *text = reinterpret_cast<const unsigned char *>(haystack.data());
+    // The next occurrence of each form of the rare character at or after
+    // the cursor; -2 until looked for, -1 when there is none.
+    qsizetype next[2] = { -2, -2 };
+    for (qsizetype cursor = from + m_rarePosition; cursor < n;) {
+        qsizetype candidate = -1;
+        for (int v = 0; v < m_rareByteCount; ++v) {
+            if (next[v] != -1 && next[v] < cursor) {
+                const void *hit = std::memchr(text + cursor, m_rareBytes[size_t(v)], size_t(n - cursor));
+                next[v] = hit ? static_cast<const unsigned char *>(hit) - text : -1;
+            }
+            if (next[v] >= 0 && (candidate < 0 || next[v] < candidate))
+                candidate = next[v];
+        }
+        if (candidate < 0)
+            return -1;
+        const qsizetype start = candidate - m_rarePosition;
+        if (start + m > n)
+            return -1;
+        if (occursAt(text, start))
+            return start;
+        cursor = candidate + 1;
+    }
+    return -1;
+}
+
+qsizetype FoldedNeedle::horspoolIndexIn(QByteArrayView haystack, qsizetype from) const
+{
+    const qsizetype m = m_lowered.size();
+    const qsizetype n = haystack.size();
+    const auto &lower = Latin1::lowerTable();
+    const auto *hay = reinterpret_cast<const unsigned char *>(haystack.data());
+    const auto *needle = reinterpret_cast<const unsigned char *>(m_lowered.constData());
+
+    if (m == 1) {
+        const unsigned char wanted = needle[0];
+        for (qsizetype i = from; i < n; ++i) {
+            if (lower[hay[i]] == wanted)
+                return i;
+        }
+        return -1;
+    }
+
+    const unsigned char last = needle[m - 1];
+    for (qsizetype i = from; i + m <= n;) {
+        const unsigned char tail = lower[hay[i + m - 1]];
+        if (tail == last) {
+            qsizetype j = m - 2;
+            while (j >= 0 && lower[hay[i + j]] == needle[j])
+                --j;
+            if (j < 0)
+                return i;
+        }
+        i += m_shift[tail];
+    }
+    return -1;
+}

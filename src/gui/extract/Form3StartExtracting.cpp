@@ -1,0 +1,94 @@
+#include "ExtractionRun.h"
+#include "Form3.h"
+#include "ResultsListSwitch.h"
+#include "app/ErrorTrap.h"
+#include "app/EventPump.h"
+#include "app/Form1.h"
+#include "app/Prompts.h"
+#include "extract/FileReaders.h"
+#include "extract/LinesWithHits.h"
+#include "filelist/FileListModel.h"
+
+#include <QTreeView>
+
+// Start Extracting: every line of every listed file that contains a text
+// set, ignoring case, appended once for each set it contains (the append
+// step's duplicate test keeps it to one when duplicates are removed).
+//
+// The number of sets is taken once; each line is tested against the sets
+// at the positions below it as the list stands at that line, so sets added
+// during the run are not used and sets removed during it are simply no
+// longer there to match. The list can only change while events are
+// processed, at a yield.
+void Form3::PushButton4_Click()
+{
+    Form1 &form = mainWindow();
+    LongCommand command(form);
+    if (!command.started())
+        return;
+    ErrorTrap trap(prompts(), QStringLiteral("Form3.PushButton4_Click"));
+    ExtractionRun run(form);
+
+    bool refused = false;
+    trap.step(100, [&] { refused = run.refuseWhenNoFiles(); });
+    if (refused)
+        return;
+    trap.step(102, [&] { setBusyPointer(true); });
+    qsizetype setCount = 0;
+    trap.step(104, [&] { setCount = setItems().size(); });
+    if (setCount == 0) {
+        trap.step(106, [&] { setBusyPointer(false); });
+        trap.step(108, [&] { prompts().info(QStringLiteral("Fill out combobox text to use to extract lines.")); });
+        return;
+    }
+    trap.step(110, [&] { run.clearResults(); });
+    trap.step(112, [&] { run.setUpColumns(); });
+
+    ResultsListSwitch resultsList(form.findChild<QTreeView *>(QStringLiteral("ListView2")));
+    std::vector<qsizetype> found;
+    const qsizetype fileCount = form.fileList().size();
+    for (qsizetype i = 0; i < fileCount && run.fileStillListed(i); ++i) {
+        QString path;
+        trap.step(114, [&] { run.showFileProgress(i); });
+        trap.step(116, [&] { path = form.fileList().path(i); });
+        trap.step(118, [&] { run.showProcessingCaption(path); });
+        trap.step(120, [&] { EventPump::yield(); });
+        trap.step(122, [&] { setBusyPointer(true); });
+        LineArray lines;
+        trap.step(124, [&] { lines = ReadFileToStringFSOLine(path, prompts()); });
+        // The whole file is run through the automaton to find the next line
+        // that holds any set; the lines before it are passed over at once.
+        LinesWithHits hits(lines);
+        quint64 matcherUsed = m_matcherBuilds;
+        const auto nextHit = [&](qsizetype offset) { return currentMatcher().nextMatchEnd(lines.buffer(), offset); };
+        for (qsizetype j = 0; j < lines.size() && !form.AppClosing;) {
+            trap.step(126, [&] { resultsList.yield(); });
+            trap.step(128, [&] { resultsList.switchOff(); });
+            qsizetype next = j + 1;
+            trap.step(130, [&] {
+                const TextSetMatcher &matcher = currentMatcher();
+                if (matcherUsed != m_matcherBuilds) {
+                    hits.forget();
+                    matcherUsed = m_matcherBuilds;
+                }
+                const qsizetype hitLine = hits.firstLineWithHit(j, nextHit);
+                if (hitLine != j) {
+                    next = hitLine;
+                    return;
+                }
+                const QByteArrayView line = lines.line(j);
+                matcher.findContained(line, found);
+                for (const qsizetype position : found) {
+                    if (position >= setCount)
+                        break;
+                    run.append(line, path);
+                }
+            });
+            j = next;
+        }
+        trap.step(132, [&] { resultsList.switchOn(); });
+    }
+    trap.step(134, [&] { setBusyPointer(false); });
+    trap.step(136, [&] { run.resetProgress(); });
+    trap.step(138, [&] { run.sayDone(); });
+}
