@@ -10,7 +10,7 @@
 
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
+#include <QTableView>
 
 using Rows = QList<QStringList>;
 
@@ -237,7 +237,7 @@ private slots:
         AppFixture app;
         app.dropFiles({ sixLines, empty });
         app.run(R"({"set":"Text5","text":"2"})");
-        QTreeView *list = app.form().findChild<QTreeView *>(QStringLiteral("ListView2"));
+        QTableView *list = app.form().findChild<QTableView *>(QStringLiteral("ListView2"));
 
         // Every yield processes events here; a timer looks at the list each
         // time they are, and every change of its state is counted.

@@ -12,7 +12,7 @@
 #include <QComboBox>
 #include <QTest>
 #include <QTimer>
-#include <QTreeView>
+#include <QTableView>
 
 using Rows = QList<QStringList>;
 
@@ -276,7 +276,7 @@ private slots:
             files.write(QStringLiteral("empty.eml"), "") });
         app.run(R"({"click":"PushButton15"})");
         addSet(app, QStringLiteral("fax"));
-        QTreeView *list = app.form().findChild<QTreeView *>(QStringLiteral("ListView2"));
+        QTableView *list = app.form().findChild<QTableView *>(QStringLiteral("ListView2"));
         const auto budget = EventPump::budget();
         EventPump::setBudget(std::chrono::microseconds(0));
         int switchedOff = 0;

@@ -14,7 +14,7 @@
 #include "results/ResultsModel.h"
 
 #include <QLineEdit>
-#include <QTreeView>
+#include <QTableView>
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "extract/LinesWithHits.h"
 #include "filelist/FileListModel.h"
 
-#include <QTreeView>
+#include <QTableView>
 
 // Start Extracting: every line of every listed file that contains a text
 // set, ignoring case, appended once for each set it contains (the append
@@ -44,7 +44,7 @@ void Form3::PushButton4_Click()
     trap.step(110, [&] { run.clearResults(); });
     trap.step(112, [&] { run.setUpColumns(); });
 
-    ResultsListSwitch resultsList(form.findChild<QTreeView *>(QStringLiteral("ListView2")));
+    ResultsListSwitch resultsList(form.findChild<QTableView *>(QStringLiteral("ListView2")));
     std::vector<qsizetype> found;
     const qsizetype fileCount = form.fileList().size();
     for (qsizetype i = 0; i < fileCount && run.fileStillListed(i); ++i) {
