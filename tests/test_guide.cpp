@@ -38,6 +38,30 @@ private slots:
         QCOMPARE(shown[0].value("buttons").toArray(), QJsonArray{QStringLiteral("OK")});
     }
 
+    void secondaryWindowsShowTheSameHelp_data()
+    {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("mainHelp");
+        QTest::newRow("between markers") << QStringLiteral("PushButton4") << QStringLiteral("Form2") << QStringLiteral("PushButton16");
+        QTest::newRow("text sets") << QStringLiteral("PushButton15") << QStringLiteral("Form3") << QStringLiteral("PushButton17");
+    }
+
+    void secondaryWindowsShowTheSameHelp()
+    {
+        QFETCH(QString, opener);
+        QFETCH(QString, window);
+        QFETCH(QString, mainHelp);
+        AppFixture app;
+        app.run(QJsonObject{{"click", opener}});
+        app.run(QJsonObject{{"click", "PushButton11"}, {"window", window}});
+        app.run(QJsonObject{{"click", mainHelp}});
+        const QList<QJsonObject> shown = app.shownPrompts();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown[0], shown[1]);
+        QCOMPARE(shown[0].value("title").toString(), QStringLiteral("Tollervane"));
+    }
+
     void linesByNumberText()
     {
         const QStringList lines = LinesByNumberHelpText().split(QLatin1Char('\r'));

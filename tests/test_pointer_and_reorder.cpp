@@ -64,6 +64,40 @@ private slots:
         QCOMPARE(app.form().cursor().shape(), Qt::ArrowCursor);
     }
 
+    void secondaryWindowsCueToo_data()
+    {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<QString>("frame");
+        QTest::newRow("between markers") << QStringLiteral("PushButton4") << QStringLiteral("Form2")
+                                         << QStringList{"PushButton4", "PushButton11", "PushButton1"} << QStringLiteral("Frame1");
+        QTest::newRow("text sets") << QStringLiteral("PushButton15") << QStringLiteral("Form3")
+                                   << QStringList{"PushButton1", "PushButton2", "PushButton3", "PushButton4", "PushButton5", "PushButton11"}
+                                   << QStringLiteral("Frame2");
+    }
+
+    void secondaryWindowsCueToo()
+    {
+        QFETCH(QString, opener);
+        QFETCH(QString, window);
+        QFETCH(QStringList, buttons);
+        QFETCH(QString, frame);
+        AppFixture app;
+        app.run(QJsonObject{{"click", opener}});
+        auto *secondary = app.form().findChild<QWidget *>(window);
+        QVERIFY(secondary);
+        for (const QString &name : buttons) {
+            enter(secondary->findChild<QPushButton *>(name));
+            QCOMPARE(secondary->cursor().shape(), Qt::PointingHandCursor);
+            enter(secondary->findChild<QWidget *>(frame));
+            QCOMPARE(secondary->cursor().shape(), Qt::ArrowCursor);
+        }
+        secondary->setCursor(Qt::WaitCursor);
+        enter(secondary->findChild<QPushButton *>(buttons.first()));
+        QCOMPARE(secondary->cursor().shape(), Qt::WaitCursor);
+    }
+
     void withoutPointerFilesQtsOwnHandIsUsed()
     {
         AppFixture app;

@@ -245,14 +245,9 @@ void Form1::Form_Load()
     trap.step(100, [&] { ::ApplySkin(this, PathTools::join(PathTools::join(programFolder(), QStringLiteral("x")), QStringLiteral("o.cjs"))); });
     trap.step(102, [&] { AppClosing = false; });
     trap.step(104, [&] {
-        const QString handFile = PathTools::join(programFolder(), QStringLiteral("HAND-M.CUR"));
-        if (PathTools::FileExists(handFile)) {
-            const QPixmap image(handFile);
-            if (!image.isNull()) {
-                // The fingertip of a hand drawn in the usual way.
-                m_handPointer = QCursor(image, image.width() * 11 / 32, image.height() / 32);
-                m_hasHandPointer = true;
-            }
+        if (const std::optional<QCursor> hand = loadHandPointer(programFolder())) {
+            m_handPointer = *hand;
+            m_hasHandPointer = true;
         }
     });
     trap.step(106, [&] {

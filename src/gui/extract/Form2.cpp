@@ -2,6 +2,8 @@
 
 #include "ExtractionRun.h"
 #include "app/ErrorTrap.h"
+#include "guide/HelpTexts.h"
+#include "guide/PointerCues.h"
 #include "app/EventPump.h"
 #include "app/Form1.h"
 #include "app/Prompts.h"
@@ -61,7 +63,10 @@ void Form2::Form_Load()
     ErrorTrap trap(prompts(), QStringLiteral("Form2.Form_Load"));
     trap.step(100, [&] { applyPlainBackground(); });
     trap.step(102, [&] { takeApplicationIcon(); });
-    trap.step(104, [&] { loadHandPointer(); });
+    trap.step(104, [&] {
+        loadHandPointer();
+        installPointerCues(this, handPointer(), {QStringLiteral("Frame2"), QStringLiteral("Frame1")});
+    });
     trap.step(106, [&] { m_text3->setText(settings().read(QStringLiteral("StartWith"))); });
     trap.step(108, [&] { m_text4->setText(settings().read(QStringLiteral("EndWith"))); });
 }
@@ -85,8 +90,7 @@ void Form2::PushButton1_Click()
 void Form2::PushButton11_Click()
 {
     ErrorTrap trap(prompts(), QStringLiteral("Form2.PushButton11_Click"));
-    // The help text of this operation is shown by the help commands, which
-    // are not built yet.
+    trap.step(100, [&] { prompts().info(BetweenMarkersHelpText()); });
 }
 
 // Start Extracting: every stretch from X up to the next Y of each listed

@@ -1,6 +1,8 @@
 #include "Form3.h"
 
 #include "app/ErrorTrap.h"
+#include "guide/HelpTexts.h"
+#include "guide/PointerCues.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
 #include "extract/TextSets.h"
@@ -62,7 +64,10 @@ void Form3::Form_Load()
     ErrorTrap trap(prompts(), QStringLiteral("Form3.Form_Load"));
     trap.step(100, [&] { applyPlainBackground(); });
     trap.step(102, [&] { takeApplicationIcon(); });
-    trap.step(104, [&] { loadHandPointer(); });
+    trap.step(104, [&] {
+        loadHandPointer();
+        installPointerCues(this, handPointer(), {QStringLiteral("Frame2")});
+    });
     trap.step(106, [&] { appendSetItems(TextSets::split(settings().read(QStringLiteral("Combo1")))); });
 }
 
@@ -157,6 +162,5 @@ void Form3::PushButton3_Click()
 void Form3::PushButton11_Click()
 {
     ErrorTrap trap(prompts(), QStringLiteral("Form3.PushButton11_Click"));
-    // The help text of this operation is shown by the help commands, which
-    // are not built yet.
+    trap.step(100, [&] { prompts().info(TextSetsHelpText()); });
 }

@@ -1,5 +1,7 @@
 #include "SecondaryWindow.h"
 
+#include "guide/PointerCues.h"
+
 #include "app/ErrorTrap.h"
 #include "app/Form1.h"
 #include "app/PathTools.h"
@@ -56,12 +58,8 @@ void SecondaryWindow::takeApplicationIcon()
 
 void SecondaryWindow::loadHandPointer()
 {
-    const QString handFile = PathTools::join(m_main.programFolder(), QStringLiteral("HAND-M.CUR"));
-    if (!PathTools::FileExists(handFile))
-        return;
-    const QPixmap image(handFile);
-    if (!image.isNull()) {
-        m_handPointer = QCursor(image);
+    if (const std::optional<QCursor> hand = ::loadHandPointer(m_main.programFolder())) {
+        m_handPointer = *hand;
         m_hasHandPointer = true;
     }
 }

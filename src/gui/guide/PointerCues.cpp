@@ -1,6 +1,9 @@
 #include "PointerCues.h"
 
+#include "app/PathTools.h"
+
 #include <QAbstractItemView>
+#include <QPixmap>
 #include <QEvent>
 #include <QPushButton>
 #include <QWidget>
@@ -49,6 +52,18 @@ bool PointerCues::eventFilter(QObject *watched, QEvent *event)
             cue(QCursor(Qt::ArrowCursor));
     }
     return QObject::eventFilter(watched, event);
+}
+
+std::optional<QCursor> loadHandPointer(const QString &programFolder)
+{
+    const QString handFile = PathTools::join(programFolder, QStringLiteral("HAND-M.CUR"));
+    if (!PathTools::FileExists(handFile))
+        return std::nullopt;
+    const QPixmap image(handFile);
+    if (image.isNull())
+        return std::nullopt;
+    // The fingertip of a hand drawn in the usual way.
+    return QCursor(image, image.width() * 11 / 32, image.height() / 32);
 }
 
 PointerCues *installPointerCues(QWidget *window, const QCursor *hand, const QStringList &defaultTargetNames)

@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QPointer>
 
+#include <optional>
+
 class QWidget;
 
 // The hand pointer over push buttons and the normal pointer over a window's
@@ -32,6 +34,10 @@ private:
     QPointer<QWidget> m_window;
     QCursor m_hand;
 };
+
+// The hand pointer image of the program folder ("HAND-M.CUR"), with its hot
+// spot at the fingertip; nothing when the file is missing or unreadable.
+std::optional<QCursor> loadHandPointer(const QString &programFolder);
 
 // Finds a window's push buttons (hand) and the named backgrounds, frames and
 // lists (normal pointer) and installs the cues on them.
