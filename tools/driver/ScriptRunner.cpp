@@ -154,6 +154,14 @@ QString ScriptRunner::runStep(const QJsonObject &step)
         QWidget *w = window(target, &error);
         if (w)
             w->close();
+    } else if (step.contains(QStringLiteral("screenshot"))) {
+        // The window as it is drawn, saved as an image file.
+        QWidget *w = window(step, &error);
+        if (w) {
+            QCoreApplication::processEvents();
+            if (!w->grab().save(step.value(QStringLiteral("screenshot")).toString()))
+                return QStringLiteral("cannot save the screenshot %1").arg(step.value(QStringLiteral("screenshot")).toString());
+        }
     } else if (step.contains(QStringLiteral("dump"))) {
         return dump(step);
     } else if (step.contains(QStringLiteral("spreadsheet"))) {
