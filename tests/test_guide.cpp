@@ -151,6 +151,55 @@ private slots:
         QVERIFY(!app.transcript.isEmpty());
     }
 
+    void everyExtractionFindsSomethingInTheSamples_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::newRow("all lines") << QByteArray(R"({"click":"PushButton13"})");
+        QTest::newRow("containing") << QByteArray("{\"set\":\"Text1\",\"text\":\"invoice\"}\n{\"click\":\"PushButton2\"}");
+        QTest::newRow("not containing") << QByteArray("{\"set\":\"Text2\",\"text\":\":\"}\n{\"click\":\"PushButton8\"}");
+        QTest::newRow("by number") << QByteArray("{\"set\":\"Text5\",\"text\":\"1,3,4\"}\n{\"click\":\"PushButton7\"}");
+        QTest::newRow("between markers")
+            << QByteArray("{\"click\":\"PushButton4\"}\n"
+                          "{\"set\":\"Text3\",\"window\":\"Form2\",\"text\":\"remove=\"}\n"
+                          "{\"set\":\"Text4\",\"window\":\"Form2\",\"text\":\" target\"}\n"
+                          "{\"click\":\"PushButton4\",\"window\":\"Form2\"}");
+        QTest::newRow("text sets") << QByteArray("{\"click\":\"PushButton15\"}\n"
+                                                 "{\"answers\":[{\"text\":\"seed swap\"}]}\n"
+                                                 "{\"click\":\"PushButton2\",\"window\":\"Form3\"}\n"
+                                                 "{\"click\":\"PushButton4\",\"window\":\"Form3\"}");
+    }
+
+    void everyExtractionFindsSomethingInTheSamples()
+    {
+        QFETCH(QByteArray, script);
+        AppFixture app(QCoreApplication::applicationDirPath() + QStringLiteral("/../src"));
+        app.run(R"({"click":"PushButton23"})");
+        app.run(script);
+        QVERIFY(app.messageTexts().contains(QStringLiteral("Done.")));
+        QVERIFY(!app.rows(QStringLiteral("ListView2")).isEmpty());
+        if (QTest::currentDataTag() == QByteArray("between markers"))
+            QVERIFY(app.rows(QStringLiteral("ListView2")).contains(
+                QStringList{QStringLiteral("remove=") + SampleUnsubscribeAddress + QLatin1Char('"')}));
+    }
+
+    void newUserSeesTheSubjectOfEverySample()
+    {
+        AppFixture app(QCoreApplication::applicationDirPath() + QStringLiteral("/../src"));
+        app.run(R"({"click":"PushButton23"})");
+        app.run(R"({"set":"Text1","text":"subject"})");
+        app.run(R"({"click":"PushButton2"})");
+        const QList<QStringList> rows = app.rows(QStringLiteral("ListView2"));
+        QStringList subjects;
+        for (const QStringList &row : rows) {
+            QVERIFY(row.first().contains(QStringLiteral("subject"), Qt::CaseInsensitive));
+            if (row.first().startsWith(QStringLiteral("Subject: ")))
+                subjects << row.first();
+        }
+        // One subject line per sample, and the forwarded message's own.
+        QCOMPARE(subjects.size(), app.form().fileList().size() + 1);
+        QVERIFY(subjects.contains(QStringLiteral("Subject: Your invoice INV-2026-0412")));
+    }
+
     void emptySampleFolderRecordsNothing()
     {
         TempFiles program;

@@ -4,8 +4,8 @@
 #include "app/Latin1.h"
 #include "app/PathTools.h"
 #include "app/SettingsStore.h"
+#include "filelist/FolderListing.h"
 
-#include <QDir>
 
 namespace {
 const QString SnapshotKey = QStringLiteral("Snapshot");
@@ -18,9 +18,7 @@ QString sampleFolder(const QString &programFolder)
 
 void TakeSampleSnapshot(SettingsStore &settings, const QString &programFolder)
 {
-    const QDir folder(sampleFolder(programFolder));
-    const QStringList names
-        = folder.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    const QStringList names = GetFilesInFolder(sampleFolder(programFolder), QStringLiteral("*.*"));
     QStringList paths;
     for (const QString &name : names)
         paths.append(PathTools::join(sampleFolder(programFolder), name));
