@@ -193,7 +193,9 @@ private slots:
         QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBF/a.eml\r\n/b.eml")
                                          << QStringList { "/a.eml", "/b.eml" };
         QTest::newRow("mark later is kept") << QByteArray("/a.eml\n\xEF\xBB\xBF/b.eml")
-                                            << QStringList { "/a.eml", QString::fromUtf8("\xEF\xBB\xBF/b.eml") };
+                                            << QStringList { "/a.eml", QChar(0xFEFF) + QStringLiteral("/b.eml") };
+        QTest::newRow("only the first of two marks goes")
+            << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF/a.eml") << QStringList { QChar(0xFEFF) + QStringLiteral("/a.eml") };
         QTest::newRow("UTF-8 names") << QByteArray("/caf\xc3\xa9/\xe6\x97\xa5\xe6\x9c\xac #%'\".eml\n")
                                      << QStringList { QString::fromUtf8(
                                             "/caf\xc3\xa9/\xe6\x97\xa5\xe6\x9c\xac #%'\".eml") };

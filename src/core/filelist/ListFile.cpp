@@ -6,7 +6,7 @@
 #include "extract/FileReaders.h"
 #include "extract/LineSplitter.h"
 
-#include <QFile>
+#include <QStringDecoder>
 
 QStringList ListFileRows(QByteArrayView bytes)
 {
@@ -18,8 +18,13 @@ QStringList ListFileRows(QByteArrayView bytes)
         return rows; // an empty file lists nothing
     const std::vector<LineSpan> lines = splitLines(bytes);
     rows.reserve(qsizetype(lines.size()));
+    // Lines are decoded as file names, each on its own, keeping a U+FEFF at
+    // the start of a line (the usual file-name decoding would drop it): only
+    // the one mark at the very start of the file is not part of a name.
+    QStringDecoder decoder(QStringConverter::System,
+                           QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
     for (const LineSpan &line : lines)
-        rows.append(QFile::decodeName(bytes.sliced(line.offset, line.length).toByteArray()));
+        rows.append(decoder.decode(bytes.sliced(line.offset, line.length)));
     return rows;
 }
 
