@@ -22,6 +22,37 @@ LineArray::LineArray(QByteArray buffer, std::vector<LineSpan> lines)
 
 namespace {
 constexpr qint64 ReadPieceSize = 2 << 20;
+constexpr qsizetype LargestKeptBuffer = 64 << 20;
+
+// One spare buffer, used only on the thread that reads files.
+QByteArray &spareBuffer()
+{
+    static QByteArray spare;
+    return spare;
+}
+
+QByteArray bufferOfSize(qsizetype size)
+{
+    QByteArray buffer = std::move(spareBuffer());
+    spareBuffer() = QByteArray();
+    if (buffer.capacity() < size)
+        return QByteArray(size, Qt::Uninitialized);
+    buffer.resize(size);
+    return buffer;
+}
+} // namespace
+
+void recycleReadBuffer(QByteArray &&buffer)
+{
+    if (!buffer.isDetached() || buffer.capacity() > LargestKeptBuffer
+        || buffer.capacity() <= spareBuffer().capacity())
+        return;
+    spareBuffer() = std::move(buffer);
+}
+
+LineArray::~LineArray()
+{
+    recycleReadBuffer(std::move(m_buffer));
 }
 
 QByteArray readWholeFile(const QString &path)
@@ -40,7 +71,7 @@ QByteArray readWholeFile(const QString &path)
 
     // Read straight into one buffer of the file's size; a file that grows
     // while it is read is read to its new end.
-    QByteArray buffer(file.size(), Qt::Uninitialized);
+    QByteArray buffer = bufferOfSize(file.size());
     qsizetype filled = 0;
     while (filled < buffer.size()) {
         // A large file is read in pieces, so that the window keeps

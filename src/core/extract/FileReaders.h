@@ -17,6 +17,10 @@ class LineArray
 public:
     LineArray();
     LineArray(QByteArray buffer, std::vector<LineSpan> lines);
+    LineArray(LineArray &&) = default;
+    LineArray &operator=(LineArray &&) = default;
+    // The buffer is kept for the next file's read unless a result shares it.
+    ~LineArray();
 
     qsizetype size() const { return qsizetype(m_lines.size()); }
     QByteArrayView line(qsizetype index) const
@@ -57,6 +61,11 @@ private:
 // Reads a whole file into one buffer. Throws AppFailure when the path is not
 // a readable regular file.
 QByteArray readWholeFile(const QString &path);
+
+// Hands a buffer that is no longer needed back for the next read, so that
+// reading thousands of files does not ask the system for fresh memory (and
+// fault in its pages) each time. A buffer still shared is left alone.
+void recycleReadBuffer(QByteArray &&buffer);
 
 // The two readers. Each has its own error trap: an unreadable file shows the
 // error box with the reader's location and gives one empty element.

@@ -132,12 +132,17 @@ void ResultsModel::schedulePendingFlush()
     if (m_flushScheduled)
         return;
     m_flushScheduled = true;
-    QTimer::singleShot(0, this, &ResultsModel::flushPending);
+    // Views are told of new rows at most every FlushInterval: each telling
+    // costs the view work, and rows arriving by the million need not be
+    // shown more often than the eye can follow.
+    const qint64 sinceLast = m_sinceFlush.isValid() ? m_sinceFlush.elapsed() : FlushInterval;
+    QTimer::singleShot(int(qMax<qint64>(0, FlushInterval - sinceLast)), this, &ResultsModel::flushPending);
 }
 
 void ResultsModel::flushPending()
 {
     m_flushScheduled = false;
+    m_sinceFlush.start();
     const qsizetype total = size();
     if (total <= m_announced)
         return;

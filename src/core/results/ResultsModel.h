@@ -4,6 +4,7 @@
 #include "TextPool.h"
 #include "app/ReportModel.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QStringList>
 
@@ -86,4 +87,6 @@ private:
 
     qsizetype m_announced = 0;
     bool m_flushScheduled = false;
+    QElapsedTimer m_sinceFlush;
+    static constexpr qint64 FlushInterval = 100; // ms
 };
