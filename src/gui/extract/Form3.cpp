@@ -51,6 +51,18 @@ Form3::Form3(Form1 &mainWindow)
 
     // Any change of the list, however it was made, calls for a new matcher.
     QAbstractItemModel *items = m_combo1->model();
+    // With nothing selected the list would look empty however many text
+    // sets it holds: its placeholder says how many there are.
+    auto describe = [this] {
+        m_combo1->setPlaceholderText(m_combo1->count() == 0
+                                         ? QStringLiteral("No text sets yet: use Add Item")
+                                         : QStringLiteral("%1 text set(s): open the list to see or select them")
+                                               .arg(m_combo1->count()));
+    };
+    describe();
+    connect(items, &QAbstractItemModel::rowsInserted, this, describe);
+    connect(items, &QAbstractItemModel::rowsRemoved, this, describe);
+    connect(items, &QAbstractItemModel::modelReset, this, describe);
     auto stale = [this] { m_matcherStale = true; };
     connect(items, &QAbstractItemModel::rowsInserted, this, stale);
     connect(items, &QAbstractItemModel::rowsRemoved, this, stale);
