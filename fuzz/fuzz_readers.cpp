@@ -2,30 +2,12 @@
 // every block but the last is full, and the lines are the splitter's lines.
 
 #include "FuzzCheck.h"
-#include "app/Prompts.h"
+#include "NoPrompts.h"
 #include "extract/FileReaders.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 
-namespace {
-// No prompt may appear for a readable file.
-class NoPrompts : public Prompts
-{
-public:
-    void message(const QString &, const QString &, MessageIcon) override { std::abort(); }
-    bool question(const QString &, const QString &) override { std::abort(); }
-    QString input(const QString &, const QString &) override { std::abort(); }
-    QStringList openFiles(const QString &, const QStringList &) override { std::abort(); }
-    QString saveFile(const QString &, const QStringList &) override { std::abort(); }
-    QString chooseFolder(const QString &, const QString &) override { std::abort(); }
-    bool setClipboardText(const QString &) override { std::abort(); }
-    bool clearClipboard() override { std::abort(); }
-    void shellOpen(const QString &) override { std::abort(); }
-    bool spreadsheetAvailable() override { std::abort(); }
-    bool openSpreadsheet(const QString &) override { std::abort(); }
-};
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {

@@ -4,8 +4,8 @@
 // after the sets already listed. A missing file adds nothing and says so.
 
 #include "FuzzCheck.h"
+#include "NoPrompts.h"
 #include "ReferenceLines.h"
-#include "app/Prompts.h"
 #include "extract/TextSets.h"
 
 #include <QDir>
@@ -14,7 +14,7 @@
 
 namespace {
 // Only "File not found" may appear, and only for the missing file.
-class WatchedPrompts : public Prompts
+class WatchedPrompts : public NoPrompts
 {
 public:
     void message(const QString &, const QString &text, MessageIcon) override
@@ -22,16 +22,6 @@ public:
         FUZZ_CHECK(text == QStringLiteral("File not found"));
         ++notFound;
     }
-    bool question(const QString &, const QString &) override { std::abort(); }
-    QString input(const QString &, const QString &) override { std::abort(); }
-    QStringList openFiles(const QString &, const QStringList &) override { std::abort(); }
-    QString saveFile(const QString &, const QStringList &) override { std::abort(); }
-    QString chooseFolder(const QString &, const QString &) override { std::abort(); }
-    bool setClipboardText(const QString &) override { std::abort(); }
-    bool clearClipboard() override { std::abort(); }
-    void shellOpen(const QString &) override { std::abort(); }
-    bool spreadsheetAvailable() override { std::abort(); }
-    bool openSpreadsheet(const QString &) override { std::abort(); }
 
     int notFound = 0;
 };

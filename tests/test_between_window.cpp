@@ -12,17 +12,8 @@
 #include <QLineEdit>
 #include <QTest>
 
-using Rows = QList<QStringList>;
 
 namespace {
-
-Rows column(const QStringList &texts)
-{
-    Rows rows;
-    for (const QString &text : texts)
-        rows.append({ text });
-    return rows;
-}
 
 Form2 *form2(AppFixture &app)
 {

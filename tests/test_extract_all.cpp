@@ -8,7 +8,6 @@
 
 #include <QTest>
 
-using Rows = QList<QStringList>;
 
 class TestExtractAll : public QObject
 {

@@ -12,7 +12,6 @@
 #include <QTimer>
 #include <QTableView>
 
-using Rows = QList<QStringList>;
 
 namespace {
 
@@ -22,14 +21,6 @@ QByteArray numberedLines(int count)
     for (int i = 1; i <= count; ++i)
         text += "L" + QByteArray::number(i) + "\r\n";
     return text;
-}
-
-Rows column(const QStringList &texts)
-{
-    Rows rows;
-    for (const QString &text : texts)
-        rows.append({ text });
-    return rows;
 }
 
 } // namespace

@@ -14,7 +14,6 @@
 
 #include <unistd.h>
 
-using Rows = QList<QStringList>;
 
 namespace {
 

@@ -14,7 +14,6 @@
 #include <QTimer>
 #include <QTableView>
 
-using Rows = QList<QStringList>;
 
 namespace {
 
@@ -45,14 +44,6 @@ void addSet(AppFixture &app, const QString &text)
 {
     app.run(QJsonObject { { "answers", QJsonArray { QJsonObject { { "text", text } } } } });
     app.run(R"({"click":"PushButton2","window":"Form3"})");
-}
-
-Rows column(const QStringList &texts)
-{
-    Rows rows;
-    for (const QString &text : texts)
-        rows.append({ text });
-    return rows;
 }
 
 } // namespace

@@ -12,6 +12,18 @@
 
 #include <memory>
 
+// A list's rows as the fixture dumps them, each row as its column texts.
+using Rows = QList<QStringList>;
+
+// Rows of a one-column list holding these texts.
+inline Rows column(const QStringList &texts)
+{
+    Rows rows;
+    for (const QString &text : texts)
+        rows.append(QStringList{text});
+    return rows;
+}
+
 // The whole program as a test sees it: the real main window after its load
 // steps, with scripted prompts, settings in a folder of its own and a
 // transcript of every prompt and dump.
