@@ -25,7 +25,7 @@
 namespace {
 double peakResidentMiB()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_maxrss) / 1024.0; // ru_maxrss is in KiB on Linux
 }
@@ -51,7 +51,8 @@ int main(int argc, char *argv[])
     }
     QFile list(listPath);
     if (listPath.isEmpty() || !list.open(QIODevice::ReadOnly)) {
-        std::fputs("usage: tollervane-bench-extract-all --files-from LIST [--remove-duplicates] [--show-source]\n", stderr);
+        std::fputs(
+            "usage: tollervane-bench-extract-all --files-from LIST [--remove-duplicates] [--show-source]\n", stderr);
         return 2;
     }
     QStringList paths;
@@ -64,7 +65,7 @@ int main(int argc, char *argv[])
     SettingsStore settings(SettingsStore::filePathInConfigDir(config.path()));
     int promptsShown = 0;
     ScriptedPrompts prompts([&](const QJsonObject &) { ++promptsShown; });
-    Form1 window(AppEnvironment{config.path(), &settings, &prompts});
+    Form1 window(AppEnvironment { config.path(), &settings, &prompts });
     window.Form_Load();
     window.show();
     window.findChild<QCheckBox *>(QStringLiteral("Check1"))->setChecked(removeDuplicates);
@@ -83,7 +84,7 @@ int main(int argc, char *argv[])
         const qint64 gap = sinceTick.nsecsElapsed();
         if (gap > 30'000'000 && qEnvironmentVariableIsSet("TOLLERVANE_BENCH_VERBOSE"))
             std::fprintf(stderr, "stall %.1f ms at %lld rows\n", double(gap) / 1e6,
-                         static_cast<long long>(window.results().size()));
+                static_cast<long long>(window.results().size()));
         longestGapNs = qMax(longestGapNs, gap);
         sinceTick.restart();
     });
@@ -98,7 +99,7 @@ int main(int argc, char *argv[])
     ticker.stop();
 
     std::printf("{\"seconds\":%.3f,\"rows\":%lld,\"peak_rss_mib\":%.1f,\"longest_stall_ms\":%.1f,\"prompts\":%d}\n",
-                seconds, static_cast<long long>(window.results().size()), peakResidentMiB(),
-                double(longestGapNs) / 1e6, promptsShown);
+        seconds, static_cast<long long>(window.results().size()), peakResidentMiB(), double(longestGapNs) / 1e6,
+        promptsShown);
     return 0;
 }

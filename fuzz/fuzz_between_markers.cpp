@@ -175,7 +175,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     for (size_t r = 0; r < results.size(); ++r) {
         const QByteArrayView result = results[r];
         // A view into the text itself.
-        FUZZ_CHECK(result.data() >= text.constData() && result.data() + result.size() <= text.constData() + text.size());
+        FUZZ_CHECK(
+            result.data() >= text.constData() && result.data() + result.size() <= text.constData() + text.size());
         const qsizetype offset = result.data() - text.constData();
         FUZZ_CHECK(offset == expected[r].offset && result.size() == expected[r].length);
         FUZZ_CHECK(offset >= previousEnd);

@@ -171,8 +171,8 @@ void checkLeadingNumber(const QString &entry)
     }
     FUZZ_CHECK(std::fabs(value - expected) <= 1e-12 * std::fabs(expected) + 1e-300);
     const size_t point = text.find('.');
-    const bool fractionIsZero = point == std::string::npos
-        || text.find_first_not_of('0', point + 1) == std::string::npos;
+    const bool fractionIsZero
+        = point == std::string::npos || text.find_first_not_of('0', point + 1) == std::string::npos;
     if (fractionIsZero && std::fabs(expected) < 9007199254740992.0)
         FUZZ_CHECK(value == expected);
 }

@@ -67,8 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     FUZZ_CHECK(rows.size() == qsizetype(lines.size()));
     // Each line is decoded as a file name on its own; a mark at the start of
     // a line other than the file's first is part of that name.
-    QStringDecoder decoder(QStringConverter::System,
-                           QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(
+        QStringConverter::System, QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const QByteArray &line = lines[size_t(i)];
         FUZZ_CHECK(rows[i] == decoder.decode(line));

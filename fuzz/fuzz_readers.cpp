@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {
     static QTemporaryDir dir;
@@ -33,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     const std::vector<LineSpan> expected = splitLines(bytes);
     FUZZ_CHECK(lines.size() == qsizetype(expected.size()));
     for (qsizetype i = 0; i < lines.size(); ++i)
-        FUZZ_CHECK(lines.line(i) == QByteArrayView(bytes).sliced(expected[size_t(i)].offset, expected[size_t(i)].length));
+        FUZZ_CHECK(
+            lines.line(i) == QByteArrayView(bytes).sliced(expected[size_t(i)].offset, expected[size_t(i)].length));
     return 0;
 }

@@ -59,11 +59,21 @@ QString expand(const unsigned char *data, size_t size)
     QString text;
     for (size_t i = 0; i < size; ++i) {
         switch (data[i]) {
-        case 1: text += Delimiter; break;
-        case 2: text += QStringLiteral("!!!QUIRL"); break;
-        case 3: text += QStringLiteral("!!!"); break;
-        case 5: text += QChar(0x20AC); break;
-        default: text += QChar(char16_t(data[i])); break;
+        case 1:
+            text += Delimiter;
+            break;
+        case 2:
+            text += QStringLiteral("!!!QUIRL");
+            break;
+        case 3:
+            text += QStringLiteral("!!!");
+            break;
+        case 5:
+            text += QChar(0x20AC);
+            break;
+        default:
+            text += QChar(char16_t(data[i]));
+            break;
         }
     }
     return text;

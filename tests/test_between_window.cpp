@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QTest>
 
-
 namespace {
 
 Form2 *form2(AppFixture &app)

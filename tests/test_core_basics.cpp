@@ -17,12 +17,13 @@ class TestCoreBasics : public QObject
 private slots:
     void errorBoxTextLayout()
     {
-        const QString text = applicationErrorText(QStringLiteral("Type mismatch"),
-                                                  ErrorTrap::location(QStringLiteral("Form1.PushButton13_Click")), 104);
-        QCOMPARE(text, QStringLiteral("Type mismatch\r\nin Quillmarsh2021/08/31.Form1.PushButton13_Click at line 104"
-                                      "\r\rPlease email screenshot of this message to support@ardenwick.example"));
+        const QString text = applicationErrorText(
+            QStringLiteral("Type mismatch"), ErrorTrap::location(QStringLiteral("Form1.PushButton13_Click")), 104);
+        QCOMPARE(text,
+            QStringLiteral("Type mismatch\r\nin Quillmarsh2021/08/31.Form1.PushButton13_Click at line 104"
+                           "\r\rPlease email screenshot of this message to support@ardenwick.example"));
         QCOMPARE(ErrorTrap::location(QStringLiteral("AddFolder.GetSubDirectories2016"), QStringLiteral("Brannoch")),
-                 QStringLiteral("in Brannoch2021/08/31.AddFolder.GetSubDirectories2016 "));
+            QStringLiteral("in Brannoch2021/08/31.AddFolder.GetSubDirectories2016 "));
     }
 
     void trapReportsEachFailedStepAndGoesOn()
@@ -40,16 +41,18 @@ private slots:
         });
         trap.step(108, [&] { ran << QStringLiteral("108"); });
 
-        QCOMPARE(ran, (QStringList{"102", "106", "108"}));
+        QCOMPARE(ran, (QStringList { "102", "106", "108" }));
         QCOMPARE(trap.failures(), 3);
         QCOMPARE(shown.size(), 3);
-        const QStringList expectedStarts = {QStringLiteral("first\r\nin Quillmarsh2021/08/31.Form1.PushButton2_Click at line 100"),
-                                            QStringLiteral("second\r\nin Quillmarsh2021/08/31.Form1.PushButton2_Click at line 104"),
-                                            QStringLiteral("Out of memory\r\nin Quillmarsh2021/08/31.Form1.PushButton2_Click at line 106")};
+        const QStringList expectedStarts
+            = { QStringLiteral("first\r\nin Quillmarsh2021/08/31.Form1.PushButton2_Click at line 100"),
+                  QStringLiteral("second\r\nin Quillmarsh2021/08/31.Form1.PushButton2_Click at line 104"),
+                  QStringLiteral("Out of memory\r\nin Quillmarsh2021/08/31.Form1.PushButton2_Click at line 106") };
         for (int i = 0; i < 3; ++i) {
-            QVERIFY2(shown[i].value("text").toString().startsWith(expectedStarts[i]), qPrintable(shown[i].value("text").toString()));
+            QVERIFY2(shown[i].value("text").toString().startsWith(expectedStarts[i]),
+                qPrintable(shown[i].value("text").toString()));
             QCOMPARE(shown[i].value("icon").toString(), QStringLiteral("warning"));
-            QCOMPARE(shown[i].value("buttons").toArray(), QJsonArray{QStringLiteral("OK")});
+            QCOMPARE(shown[i].value("buttons").toArray(), QJsonArray { QStringLiteral("OK") });
         }
     }
 
@@ -106,12 +109,10 @@ private slots:
         QTest::newRow("long name cut to 40")
             << QStringLiteral("Tollervane Mail Line And Stretch Extraction Utility For Many Messages")
             << QStringLiteral("Tollervane Mail Line And Stretch");
-        QTest::newRow("41 characters after one cut")
-            << QStringLiteral("Abcdefghij Abcdefghij Abcdefghij Abcdefgh Zz")
-            << QStringLiteral("Abcdefghij Abcdefghij Abcdefghij");
-        QTest::newRow("exactly 40 after one cut")
-            << QStringLiteral("Abcdefghij Abcdefghij Abcdefghij Abcdefg Zz")
-            << QStringLiteral("Abcdefghij Abcdefghij Abcdefghij Abcdefg");
+        QTest::newRow("41 characters after one cut") << QStringLiteral("Abcdefghij Abcdefghij Abcdefghij Abcdefgh Zz")
+                                                     << QStringLiteral("Abcdefghij Abcdefghij Abcdefghij");
+        QTest::newRow("exactly 40 after one cut") << QStringLiteral("Abcdefghij Abcdefghij Abcdefghij Abcdefg Zz")
+                                                  << QStringLiteral("Abcdefghij Abcdefghij Abcdefghij Abcdefg");
     }
 
     void applicationTitle()
@@ -129,7 +130,8 @@ private slots:
         QTest::newRow("full path") << QStringLiteral("/a/b.eml") << QStringLiteral("b.eml");
         QTest::newRow("name alone") << QStringLiteral("b.eml") << QStringLiteral("b.eml");
         QTest::newRow("ends with separator") << QStringLiteral("/a/") << QString();
-        QTest::newRow("backslash is a character here") << QStringLiteral("C:\\a\\b.eml") << QStringLiteral("C:\\a\\b.eml");
+        QTest::newRow("backslash is a character here")
+            << QStringLiteral("C:\\a\\b.eml") << QStringLiteral("C:\\a\\b.eml");
     }
 
     void fileNameFromPath()

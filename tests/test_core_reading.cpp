@@ -51,18 +51,18 @@ private slots:
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QList<QByteArray>>("lines");
         using L = QList<QByteArray>;
-        QTest::newRow("empty file is one empty line") << QByteArray() << L{""};
-        QTest::newRow("one CR LF is one empty line") << QByteArray("\r\n") << L{""};
-        QTest::newRow("no final line end") << QByteArray("a\r\nb") << L{"a", "b"};
-        QTest::newRow("final CR LF adds no line") << QByteArray("a\r\nb\r\n") << L{"a", "b"};
-        QTest::newRow("LF only") << QByteArray("a\nb\n") << L{"a", "b"};
-        QTest::newRow("CR only") << QByteArray("a\rb\r") << L{"a", "b"};
-        QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd") << L{"a", "b", "c", "d"};
-        QTest::newRow("empty lines kept") << QByteArray("a\r\n\r\n\nb") << L{"a", "", "", "b"};
-        QTest::newRow("CR CR LF is two ends") << QByteArray("a\r\r\nb") << L{"a", "", "b"};
-        QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << L{"a", "", "b"};
-        QTest::newRow("blanks kept") << QByteArray(" a \t\r\n") << L{" a \t"};
-        QTest::newRow("NUL bytes are text") << QByteArray("a\0b\nc", 5) << L{QByteArray("a\0b", 3), "c"};
+        QTest::newRow("empty file is one empty line") << QByteArray() << L { "" };
+        QTest::newRow("one CR LF is one empty line") << QByteArray("\r\n") << L { "" };
+        QTest::newRow("no final line end") << QByteArray("a\r\nb") << L { "a", "b" };
+        QTest::newRow("final CR LF adds no line") << QByteArray("a\r\nb\r\n") << L { "a", "b" };
+        QTest::newRow("LF only") << QByteArray("a\nb\n") << L { "a", "b" };
+        QTest::newRow("CR only") << QByteArray("a\rb\r") << L { "a", "b" };
+        QTest::newRow("mixed") << QByteArray("a\r\nb\nc\rd") << L { "a", "b", "c", "d" };
+        QTest::newRow("empty lines kept") << QByteArray("a\r\n\r\n\nb") << L { "a", "", "", "b" };
+        QTest::newRow("CR CR LF is two ends") << QByteArray("a\r\r\nb") << L { "a", "", "b" };
+        QTest::newRow("LF CR is two ends") << QByteArray("a\n\rb") << L { "a", "", "b" };
+        QTest::newRow("blanks kept") << QByteArray(" a \t\r\n") << L { " a \t" };
+        QTest::newRow("NUL bytes are text") << QByteArray("a\0b\nc", 5) << L { QByteArray("a\0b", 3), "c" };
     }
 
     void lineEnds()
@@ -75,7 +75,7 @@ private slots:
     void splitterAgreesWithByteByByteReference()
     {
         QRandomGenerator random(20261208);
-        const char alphabet[] = {'a', 'b', ' ', '\r', '\n', '\xe9'};
+        const char alphabet[] = { 'a', 'b', ' ', '\r', '\n', '\xe9' };
         for (int round = 0; round < 2000; ++round) {
             QByteArray text;
             const int length = random.bounded(40);
@@ -105,11 +105,11 @@ private slots:
     {
         QTest::addColumn<int>("size");
         QTest::addColumn<QList<int>>("blockSizes");
-        QTest::newRow("empty") << 0 << QList<int>{0};
-        QTest::newRow("one character") << 1 << QList<int>{1};
-        QTest::newRow("exactly one block") << 65536 << QList<int>{65536};
-        QTest::newRow("one over") << 65537 << QList<int>{65536, 1};
-        QTest::newRow("three blocks") << 2 * 65536 + 100 << QList<int>{65536, 65536, 100};
+        QTest::newRow("empty") << 0 << QList<int> { 0 };
+        QTest::newRow("one character") << 1 << QList<int> { 1 };
+        QTest::newRow("exactly one block") << 65536 << QList<int> { 65536 };
+        QTest::newRow("one over") << 65537 << QList<int> { 65536, 1 };
+        QTest::newRow("three blocks") << 2 * 65536 + 100 << QList<int> { 65536, 65536, 100 };
     }
 
     void blocks()

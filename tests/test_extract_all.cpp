@@ -8,7 +8,6 @@
 
 #include <QTest>
 
-
 class TestExtractAll : public QObject
 {
     Q_OBJECT
@@ -147,8 +146,8 @@ private slots:
         AppFixture app;
         const QString missing = files.filePath(QStringLiteral("missing.eml"));
         // A dropped folder would be scanned, so the folder's path is listed directly.
-        app.dropFiles({missing});
-        app.form().fileList().append(QStringList{files.path(), corpus[1]});
+        app.dropFiles({ missing });
+        app.form().fileList().append(QStringList { files.path(), corpus[1] });
         app.run(R"({"click":"PushButton13"})");
         const QList<QJsonObject> prompts = app.shownPrompts();
         QCOMPARE(prompts.size(), 3);

@@ -9,8 +9,8 @@
 
 #include <QDragEnterEvent>
 #include <QMimeData>
-#include <QTest>
 #include <QTableView>
+#include <QTest>
 
 namespace {
 

@@ -25,15 +25,15 @@ private slots:
         QVERIFY(app.shownPrompts().isEmpty());
         QCOMPARE(app.dump(QStringLiteral("Check1")).value("on").toBool(), false);
         QCOMPARE(app.dump(QStringLiteral("Check14")).value("on").toBool(), false);
-        for (const char *box : {"Text1", "Text2", "Text5"})
+        for (const char *box : { "Text1", "Text2", "Text5" })
             QCOMPARE(app.dump(QString::fromLatin1(box)).value("text").toString(), QString());
         const QJsonObject files = app.dump(QStringLiteral("ListView1"));
-        QCOMPARE(files.value("headers").toArray(), QJsonArray{QStringLiteral("EML File(s)")});
-        QCOMPARE(files.value("widths").toArray(), QJsonArray{6700});
+        QCOMPARE(files.value("headers").toArray(), QJsonArray { QStringLiteral("EML File(s)") });
+        QCOMPARE(files.value("widths").toArray(), QJsonArray { 6700 });
         QCOMPARE(files.value("rows").toArray().size(), 0);
         const QJsonObject results = app.dump(QStringLiteral("ListView2"));
-        QCOMPARE(results.value("headers").toArray(), QJsonArray{QStringLiteral("Results")});
-        QCOMPARE(results.value("widths").toArray(), QJsonArray{7300});
+        QCOMPARE(results.value("headers").toArray(), QJsonArray { QStringLiteral("Results") });
+        QCOMPARE(results.value("widths").toArray(), QJsonArray { 7300 });
         QCOMPARE(app.dump(QStringLiteral("ProgressBar1")).value("text").toString(), QStringLiteral("Progress Bar"));
         QCOMPARE(app.form().windowTitle(), QStringLiteral("Tollervane"));
         QCOMPARE(app.prompts().applicationTitle(), QStringLiteral("Tollervane"));
@@ -124,29 +124,29 @@ private slots:
     {
         AppFixture app;
         const QList<QPair<QString, QString>> buttons = {
-            {"PushButton1", "Add EML Files"},
-            {"PushButton5", "Add All EML Files In Folder"},
-            {"PushButton21", "Load List Of Files From Text File"},
-            {"PushButton14", "Clear List"},
-            {"PushButton3", "Remove Filenames Containing X"},
-            {"PushButton11", "Remove Filenames Not Cont. X"},
-            {"PushButton22", "Help"},
-            {"PushButton23", "Load Sample/Example Files"},
-            {"PushButton13", "Extract All Lines"},
-            {"PushButton2", "Extract All Lines Containing This Text:"},
-            {"PushButton8", "Extract All Lines Not Contain. This Text:"},
-            {"PushButton10", "Help >"},
-            {"PushButton7", "Extract Lines By Number:"},
-            {"PushButton16", "Help >"},
-            {"PushButton4", "Extract Between X and Y (Repeatedly)"},
-            {"PushButton17", "Help >"},
-            {"PushButton15", "Extract Lines Containing These Text Sets"},
-            {"PushButton6", "Save Results As Text File"},
-            {"PushButton12", "Save Results As Excel File"},
-            {"PushButton18", "Copy Results To Clipboard"},
-            {"PushButton9", "Clear List"},
-            {"PushButton19", "Remove Results Containing X"},
-            {"PushButton20", "Remove Results Not Containing X"},
+            { "PushButton1", "Add EML Files" },
+            { "PushButton5", "Add All EML Files In Folder" },
+            { "PushButton21", "Load List Of Files From Text File" },
+            { "PushButton14", "Clear List" },
+            { "PushButton3", "Remove Filenames Containing X" },
+            { "PushButton11", "Remove Filenames Not Cont. X" },
+            { "PushButton22", "Help" },
+            { "PushButton23", "Load Sample/Example Files" },
+            { "PushButton13", "Extract All Lines" },
+            { "PushButton2", "Extract All Lines Containing This Text:" },
+            { "PushButton8", "Extract All Lines Not Contain. This Text:" },
+            { "PushButton10", "Help >" },
+            { "PushButton7", "Extract Lines By Number:" },
+            { "PushButton16", "Help >" },
+            { "PushButton4", "Extract Between X and Y (Repeatedly)" },
+            { "PushButton17", "Help >" },
+            { "PushButton15", "Extract Lines Containing These Text Sets" },
+            { "PushButton6", "Save Results As Text File" },
+            { "PushButton12", "Save Results As Excel File" },
+            { "PushButton18", "Copy Results To Clipboard" },
+            { "PushButton9", "Clear List" },
+            { "PushButton19", "Remove Results Containing X" },
+            { "PushButton20", "Remove Results Not Containing X" },
         };
         for (const auto &[name, caption] : buttons) {
             auto *button = app.form().findChild<QPushButton *>(name);
@@ -156,19 +156,25 @@ private slots:
             QVERIFY2(button->width() >= button->fontMetrics().horizontalAdvance(caption), qPrintable(name));
         }
         QCOMPARE(app.form().findChild<QCheckBox *>(QStringLiteral("Check14"))->text(),
-                 QStringLiteral("Show source filename next to extracted text"));
-        QCOMPARE(app.form().findChild<QCheckBox *>(QStringLiteral("Check1"))->text(), QStringLiteral("Remove duplicate results"));
-        QCOMPARE(app.form().findChild<QGroupBox *>(QStringLiteral("Frame2"))->title(), QStringLiteral("Extraction Options"));
+            QStringLiteral("Show source filename next to extracted text"));
+        QCOMPARE(app.form().findChild<QCheckBox *>(QStringLiteral("Check1"))->text(),
+            QStringLiteral("Remove duplicate results"));
+        QCOMPARE(
+            app.form().findChild<QGroupBox *>(QStringLiteral("Frame2"))->title(), QStringLiteral("Extraction Options"));
         QCOMPARE(app.form().findChild<QTableView *>(QStringLiteral("ListView1"))->toolTip(),
-                 QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal full names."));
+            QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | line to right and out of "
+                           "window to reveal full names."));
         QCOMPARE(app.form().findChild<QTableView *>(QStringLiteral("ListView2"))->toolTip(),
-                 QStringLiteral("Double-click item to remove it. Move | line to right and out of window to reveal full names."));
+            QStringLiteral(
+                "Double-click item to remove it. Move | line to right and out of window to reveal full names."));
 
         // Two columns: the file list's controls left of the results' ones.
         auto *list1 = app.form().findChild<QWidget *>(QStringLiteral("ListView1"));
         auto *list2 = app.form().findChild<QWidget *>(QStringLiteral("ListView2"));
         QVERIFY(list1->geometry().right() < list2->geometry().left());
-        auto top = [&](const char *name) { return app.form().findChild<QWidget *>(QString::fromLatin1(name))->geometry().top(); };
+        auto top = [&](const char *name) {
+            return app.form().findChild<QWidget *>(QString::fromLatin1(name))->geometry().top();
+        };
         QVERIFY(top("PushButton1") < top("PushButton21"));
         QVERIFY(top("PushButton13") < top("PushButton2"));
         QCOMPARE(top("PushButton17"), top("ProgressBar1"));
@@ -195,12 +201,13 @@ private slots:
         QApplication::sendEvent(view->viewport(), &enter);
         QVERIFY(!enter.isAccepted());
         QMimeData web;
-        web.setUrls({QUrl(QStringLiteral("https://example.com/a.eml"))});
+        web.setUrls({ QUrl(QStringLiteral("https://example.com/a.eml")) });
         QDragEnterEvent enterWeb(QPoint(5, 5), Qt::CopyAction, &web, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(view->viewport(), &enterWeb);
         QVERIFY(!enterWeb.isAccepted());
-        app.dropFiles({QStringLiteral("/tmp/with blank/a #1 %20.eml")});
-        QCOMPARE(app.rows(QStringLiteral("ListView1")), (QList<QStringList>{{QStringLiteral("/tmp/with blank/a #1 %20.eml")}}));
+        app.dropFiles({ QStringLiteral("/tmp/with blank/a #1 %20.eml") });
+        QCOMPARE(app.rows(QStringLiteral("ListView1")),
+            (QList<QStringList> { { QStringLiteral("/tmp/with blank/a #1 %20.eml") } }));
     }
 };
 

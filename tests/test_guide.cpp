@@ -29,13 +29,13 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QString, text);
         AppFixture app;
-        app.run(QJsonObject{{"click", button}});
+        app.run(QJsonObject { { "click", button } });
         const QList<QJsonObject> shown = app.shownPrompts();
         QCOMPARE(shown.size(), 1);
         QCOMPARE(shown[0].value("text").toString(), text);
         QCOMPARE(shown[0].value("title").toString(), QStringLiteral("Tollervane"));
         QCOMPARE(shown[0].value("icon").toString(), QStringLiteral("none"));
-        QCOMPARE(shown[0].value("buttons").toArray(), QJsonArray{QStringLiteral("OK")});
+        QCOMPARE(shown[0].value("buttons").toArray(), QJsonArray { QStringLiteral("OK") });
     }
 
     void secondaryWindowsShowTheSameHelp_data()
@@ -43,8 +43,10 @@ private slots:
         QTest::addColumn<QString>("opener");
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("mainHelp");
-        QTest::newRow("between markers") << QStringLiteral("PushButton4") << QStringLiteral("Form2") << QStringLiteral("PushButton16");
-        QTest::newRow("text sets") << QStringLiteral("PushButton15") << QStringLiteral("Form3") << QStringLiteral("PushButton17");
+        QTest::newRow("between markers") << QStringLiteral("PushButton4") << QStringLiteral("Form2")
+                                         << QStringLiteral("PushButton16");
+        QTest::newRow("text sets") << QStringLiteral("PushButton15") << QStringLiteral("Form3")
+                                   << QStringLiteral("PushButton17");
     }
 
     void secondaryWindowsShowTheSameHelp()
@@ -53,9 +55,9 @@ private slots:
         QFETCH(QString, window);
         QFETCH(QString, mainHelp);
         AppFixture app;
-        app.run(QJsonObject{{"click", opener}});
-        app.run(QJsonObject{{"click", "PushButton11"}, {"window", window}});
-        app.run(QJsonObject{{"click", mainHelp}});
+        app.run(QJsonObject { { "click", opener } });
+        app.run(QJsonObject { { "click", "PushButton11" }, { "window", window } });
+        app.run(QJsonObject { { "click", mainHelp } });
         const QList<QJsonObject> shown = app.shownPrompts();
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown[0], shown[1]);
@@ -66,10 +68,10 @@ private slots:
     {
         const QStringList lines = LinesByNumberHelpText().split(QLatin1Char('\r'));
         QCOMPARE(lines.size(), 21);
-        QCOMPARE(lines.mid(2, 7), (QStringList{"A", "B", "C", "D", "E", "F", "G"}));
+        QCOMPARE(lines.mid(2, 7), (QStringList { "A", "B", "C", "D", "E", "F", "G" }));
         QCOMPARE(lines[10], QStringLiteral("and your input is: 1,3,4"));
         QCOMPARE(lines[12], QStringLiteral("then "));
-        QCOMPARE(lines.mid(14, 3), (QStringList{"A", "C", "D"}));
+        QCOMPARE(lines.mid(14, 3), (QStringList { "A", "C", "D" }));
         QVERIFY(!LinesByNumberHelpText().contains(QLatin1Char('\n')));
     }
 
@@ -79,10 +81,11 @@ private slots:
         QCOMPARE(lines.size(), 28);
         QCOMPARE(lines[2], QStringLiteral("The rain in spain falls mainly on the plain."));
         QCOMPARE(lines[4], QStringLiteral("and your input is: "));
-        QCOMPARE(lines.mid(10, 2), (QStringList{"ai", "lai"}));
+        QCOMPARE(lines.mid(10, 2), (QStringList { "ai", "lai" }));
         QCOMPARE(lines[21], QStringLiteral(" target"));
         // The address the example extracts is the one in its unsubscribe line.
-        QVERIFY(lines[17].contains(QStringLiteral("/oo.php?remove=") + lines[25] + QStringLiteral("\" target=\"_blank\">")));
+        QVERIFY(lines[17].contains(
+            QStringLiteral("/oo.php?remove=") + lines[25] + QStringLiteral("\" target=\"_blank\">")));
         QVERIFY(lines[17].startsWith(QStringLiteral("UNSUBSCRIBE: If you would like to stop receiving emails from ")));
         QVERIFY(lines[17].endsWith(QStringLiteral(">unsubscribe</a>.<br><br>")));
         QVERIFY(lines[25].contains(QLatin1Char('@')));
@@ -108,7 +111,7 @@ private slots:
         QByteArray every;
         for (int c = 1; c <= 255; ++c)
             every.append(char(c));
-        for (const QByteArray &k : {QByteArray(ScrambleKey), QByteArray("zzzzzzzz"), QByteArray("a")}) {
+        for (const QByteArray &k : { QByteArray(ScrambleKey), QByteArray("zzzzzzzz"), QByteArray("a") }) {
             QCOMPARE(UnscrambleText(ScrambleText(every, k), k), every);
             QCOMPARE(ScrambleText(every, k).size(), every.size());
         }
@@ -126,12 +129,12 @@ private slots:
 
         app.run(R"({"answers":["No"]})");
         app.run(R"({"click":"PushButton23"})");
-        QCOMPARE(app.form().fileList().paths(), (QStringList{a, b}));
+        QCOMPARE(app.form().fileList().paths(), (QStringList { a, b }));
         const QJsonObject question = app.shownPrompts().last();
         QCOMPARE(question.value("prompt").toString(), QStringLiteral("question"));
         QCOMPARE(question.value("text").toString(),
-                 QStringLiteral("Would you like this software to open the folder where these sample files are stored "
-                                "(so that you can view them before working with them)?"));
+            QStringLiteral("Would you like this software to open the folder where these sample files are stored "
+                           "(so that you can view them before working with them)?"));
 
         // A second press adds nothing and asks again; Yes opens the folder.
         app.transcript.clear();
@@ -147,7 +150,7 @@ private slots:
         program.write(QStringLiteral("Samples/c.eml"), "new");
         app.restart();
         app.run(R"({"click":"PushButton23"})");
-        QCOMPARE(app.form().fileList().paths(), QStringList{b});
+        QCOMPARE(app.form().fileList().paths(), QStringList { b });
         QVERIFY(!app.transcript.isEmpty());
     }
 
@@ -155,14 +158,15 @@ private slots:
     {
         QTest::addColumn<QByteArray>("script");
         QTest::newRow("all lines") << QByteArray(R"({"click":"PushButton13"})");
-        QTest::newRow("containing") << QByteArray("{\"set\":\"Text1\",\"text\":\"invoice\"}\n{\"click\":\"PushButton2\"}");
-        QTest::newRow("not containing") << QByteArray("{\"set\":\"Text2\",\"text\":\":\"}\n{\"click\":\"PushButton8\"}");
+        QTest::newRow("containing") << QByteArray(
+            "{\"set\":\"Text1\",\"text\":\"invoice\"}\n{\"click\":\"PushButton2\"}");
+        QTest::newRow("not containing") << QByteArray(
+            "{\"set\":\"Text2\",\"text\":\":\"}\n{\"click\":\"PushButton8\"}");
         QTest::newRow("by number") << QByteArray("{\"set\":\"Text5\",\"text\":\"1,3,4\"}\n{\"click\":\"PushButton7\"}");
-        QTest::newRow("between markers")
-            << QByteArray("{\"click\":\"PushButton4\"}\n"
-                          "{\"set\":\"Text3\",\"window\":\"Form2\",\"text\":\"remove=\"}\n"
-                          "{\"set\":\"Text4\",\"window\":\"Form2\",\"text\":\" target\"}\n"
-                          "{\"click\":\"PushButton4\",\"window\":\"Form2\"}");
+        QTest::newRow("between markers") << QByteArray("{\"click\":\"PushButton4\"}\n"
+                                                       "{\"set\":\"Text3\",\"window\":\"Form2\",\"text\":\"remove=\"}\n"
+                                                       "{\"set\":\"Text4\",\"window\":\"Form2\",\"text\":\" target\"}\n"
+                                                       "{\"click\":\"PushButton4\",\"window\":\"Form2\"}");
         QTest::newRow("text sets") << QByteArray("{\"click\":\"PushButton15\"}\n"
                                                  "{\"answers\":[{\"text\":\"seed swap\"}]}\n"
                                                  "{\"click\":\"PushButton2\",\"window\":\"Form3\"}\n"
@@ -178,8 +182,9 @@ private slots:
         QVERIFY(app.messageTexts().contains(QStringLiteral("Done.")));
         QVERIFY(!app.rows(QStringLiteral("ListView2")).isEmpty());
         if (QTest::currentDataTag() == QByteArray("between markers"))
-            QVERIFY(app.rows(QStringLiteral("ListView2")).contains(
-                QStringList{QStringLiteral("remove=") + SampleUnsubscribeAddress + QLatin1Char('"')}));
+            QVERIFY(
+                app.rows(QStringLiteral("ListView2"))
+                    .contains(QStringList { QStringLiteral("remove=") + SampleUnsubscribeAddress + QLatin1Char('"') }));
     }
 
     void newUserSeesTheSubjectOfEverySample()
@@ -216,10 +221,11 @@ private slots:
     void samplePathsWithAnyCharactersSurvive()
     {
         TempFiles program;
-        const QString odd = program.write(QString::fromUtf8("Samples/\xe6\x97\xa5\xe6\x9c\xac caf\xc3\xa9 #%.eml"), "x");
+        const QString odd
+            = program.write(QString::fromUtf8("Samples/\xe6\x97\xa5\xe6\x9c\xac caf\xc3\xa9 #%.eml"), "x");
         AppFixture app(program.path());
         app.run(R"({"click":"PushButton23"})");
-        QCOMPARE(app.form().fileList().paths(), QStringList{odd});
+        QCOMPARE(app.form().fileList().paths(), QStringList { odd });
     }
 
     void shippedSamplesGiveResults()

@@ -62,7 +62,8 @@ private slots:
         QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
         const QString after = files.write(QStringLiteral("after.eml"), "still read\r\n");
         AppFixture app;
-        app.form().fileList().append(QStringList{pipe, QStringLiteral("/dev/zero"), QStringLiteral("/dev/null"), after});
+        app.form().fileList().append(
+            QStringList { pipe, QStringLiteral("/dev/zero"), QStringLiteral("/dev/null"), after });
         QElapsedTimer clock;
         clock.start();
         app.run(R"({"click":"PushButton13"})");
@@ -70,9 +71,10 @@ private slots:
         const QList<QJsonObject> prompts = app.shownPrompts();
         QCOMPARE(prompts.size(), 4);
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(errorLocationOf(prompts[i]), QStringLiteral("in Quillmarsh2021/08/31.Main.ReadFileToStringFSOLine "));
+            QCOMPARE(
+                errorLocationOf(prompts[i]), QStringLiteral("in Quillmarsh2021/08/31.Main.ReadFileToStringFSOLine "));
         QCOMPARE(prompts[3].value("text").toString(), QStringLiteral("Done."));
-        QCOMPARE(app.rows(QStringLiteral("ListView2")).last(), QStringList{QStringLiteral("still read")});
+        QCOMPARE(app.rows(QStringLiteral("ListView2")).last(), QStringList { QStringLiteral("still read") });
     }
 
     void nulFilledBinariesAreTextLikeAnyOther()
@@ -87,8 +89,9 @@ private slots:
         app.run(R"({"click":"PushButton13"})");
         QCOMPARE(app.form().results().size(), 2);
         QCOMPARE(app.form().results().resultBytes(0).size(), 50000);
-        QCOMPARE(app.form().results().resultBytes(1).toByteArray(), QByteArray(49999, '\0') + QByteArray("\xff\xfe tail", 7));
-        QCOMPARE(app.messageTexts(), QStringList{QStringLiteral("Done.")});
+        QCOMPARE(app.form().results().resultBytes(1).toByteArray(),
+            QByteArray(49999, '\0') + QByteArray("\xff\xfe tail", 7));
+        QCOMPARE(app.messageTexts(), QStringList { QStringLiteral("Done.") });
     }
 
     void veryLongPathsWork()
@@ -106,10 +109,11 @@ private slots:
             file.write("Subject: deep\r\n");
         }
         AppFixture app;
-        app.dropFiles({path});
+        app.dropFiles({ path });
         app.run(R"({"check":"Check14","on":true})");
         app.run(R"({"click":"PushButton13"})");
-        QCOMPARE(app.rows(QStringLiteral("ListView2")), (QList<QStringList>{{path, QStringLiteral("Subject: deep")}}));
+        QCOMPARE(
+            app.rows(QStringLiteral("ListView2")), (QList<QStringList> { { path, QStringLiteral("Subject: deep") } }));
     }
 
     void aFileThatVanishesIsReportedAndTheRunGoesOn()
@@ -119,15 +123,15 @@ private slots:
         const QString gone = files.write(QStringLiteral("2.eml"), "two\r\n");
         const QString third = files.write(QStringLiteral("3.eml"), "three\r\n");
         AppFixture app;
-        app.form().fileList().append(QStringList{first, gone, third});
+        app.form().fileList().append(QStringList { first, gone, third });
         // The second file disappears while the first one is being processed.
         QObject::connect(&app.form().progressBar(), &CaptionedProgressBar::progressChanged, &app.form(),
-                         [&](double, const QString &caption) {
-                             if (caption.endsWith(QStringLiteral("1.eml")))
-                                 QFile::remove(gone);
-                         });
+            [&](double, const QString &caption) {
+                if (caption.endsWith(QStringLiteral("1.eml")))
+                    QFile::remove(gone);
+            });
         app.run(R"({"click":"PushButton13"})");
-        QCOMPARE(app.rows(QStringLiteral("ListView2")), (QList<QStringList>{{"one"}, {""}, {"three"}}));
+        QCOMPARE(app.rows(QStringLiteral("ListView2")), (QList<QStringList> { { "one" }, { "" }, { "three" } }));
         QCOMPARE(app.shownPrompts().size(), 2);
         QVERIFY(app.shownPrompts()[0].value("text").toString().startsWith(QStringLiteral("File not found")));
     }

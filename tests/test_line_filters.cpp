@@ -8,10 +8,9 @@
 #include "app/EventPump.h"
 #include "filelist/FileListModel.h"
 
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <QTableView>
-
 
 namespace {
 

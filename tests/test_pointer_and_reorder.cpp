@@ -18,7 +18,7 @@ namespace {
 void send(QWidget *target, QEvent::Type type, const QPoint &at, Qt::MouseButtons buttons)
 {
     QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)),
-                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
+        type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, Qt::NoModifier);
     QApplication::sendEvent(target, &event);
 }
 
@@ -39,16 +39,25 @@ private:
     {
         return list(app)->visualRect(app.form().fileList().index(row, 0)).center();
     }
-    void press(AppFixture &app, const QPoint &at) { send(list(app)->viewport(), QEvent::MouseButtonPress, at, Qt::LeftButton); }
-    void moveTo(AppFixture &app, const QPoint &at) { send(list(app)->viewport(), QEvent::MouseMove, at, Qt::LeftButton); }
-    void release(AppFixture &app, const QPoint &at) { send(list(app)->viewport(), QEvent::MouseButtonRelease, at, Qt::NoButton); }
+    void press(AppFixture &app, const QPoint &at)
+    {
+        send(list(app)->viewport(), QEvent::MouseButtonPress, at, Qt::LeftButton);
+    }
+    void moveTo(AppFixture &app, const QPoint &at)
+    {
+        send(list(app)->viewport(), QEvent::MouseMove, at, Qt::LeftButton);
+    }
+    void release(AppFixture &app, const QPoint &at)
+    {
+        send(list(app)->viewport(), QEvent::MouseButtonRelease, at, Qt::NoButton);
+    }
 
 private slots:
     void busyPointerIsNeverReplaced()
     {
         TempFiles program;
         QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/../src/HAND-M.CUR"),
-                    program.filePath(QStringLiteral("HAND-M.CUR")));
+            program.filePath(QStringLiteral("HAND-M.CUR")));
         AppFixture app(program.path());
         QVERIFY(app.form().handPointer());
         auto *button = app.form().findChild<QPushButton *>(QStringLiteral("PushButton13"));
@@ -71,9 +80,11 @@ private slots:
         QTest::addColumn<QStringList>("buttons");
         QTest::addColumn<QString>("frame");
         QTest::newRow("between markers") << QStringLiteral("PushButton4") << QStringLiteral("Form2")
-                                         << QStringList{"PushButton4", "PushButton11", "PushButton1"} << QStringLiteral("Frame1");
+                                         << QStringList { "PushButton4", "PushButton11", "PushButton1" }
+                                         << QStringLiteral("Frame1");
         QTest::newRow("text sets") << QStringLiteral("PushButton15") << QStringLiteral("Form3")
-                                   << QStringList{"PushButton1", "PushButton2", "PushButton3", "PushButton4", "PushButton5", "PushButton11"}
+                                   << QStringList { "PushButton1", "PushButton2", "PushButton3", "PushButton4",
+                                          "PushButton5", "PushButton11" }
                                    << QStringLiteral("Frame2");
     }
 
@@ -84,7 +95,7 @@ private slots:
         QFETCH(QStringList, buttons);
         QFETCH(QString, frame);
         AppFixture app;
-        app.run(QJsonObject{{"click", opener}});
+        app.run(QJsonObject { { "click", opener } });
         auto *secondary = app.form().findChild<QWidget *>(window);
         QVERIFY(secondary);
         for (const QString &name : buttons) {
@@ -109,53 +120,53 @@ private slots:
     void draggingAnEntryUpwardMovesItOneRowAtATime()
     {
         AppFixture app;
-        app.form().fileList().append(QStringList{"/m/a.eml", "/m/b.eml", "/m/c.eml"});
+        app.form().fileList().append(QStringList { "/m/a.eml", "/m/b.eml", "/m/c.eml" });
         QCoreApplication::processEvents();
         press(app, rowCentre(app, 2));
         moveTo(app, rowCentre(app, 1));
-        QCOMPARE(app.form().fileList().paths(), (QStringList{"/m/a.eml", "/m/c.eml", "/m/b.eml"}));
+        QCOMPARE(app.form().fileList().paths(), (QStringList { "/m/a.eml", "/m/c.eml", "/m/b.eml" }));
         moveTo(app, rowCentre(app, 0));
-        QCOMPARE(app.form().fileList().paths(), (QStringList{"/m/c.eml", "/m/a.eml", "/m/b.eml"}));
+        QCOMPARE(app.form().fileList().paths(), (QStringList { "/m/c.eml", "/m/a.eml", "/m/b.eml" }));
         QCOMPARE(list(app)->currentIndex().row(), 0);
         release(app, rowCentre(app, 0));
         QVERIFY(!app.form().fileListReorder().DragActive);
         QCOMPARE(list(app)->viewport()->cursor().shape(), Qt::ArrowCursor);
         // Moving without the button held moves nothing.
         moveTo(app, rowCentre(app, 2));
-        QCOMPARE(app.form().fileList().paths(), (QStringList{"/m/c.eml", "/m/a.eml", "/m/b.eml"}));
+        QCOMPARE(app.form().fileList().paths(), (QStringList { "/m/c.eml", "/m/a.eml", "/m/b.eml" }));
     }
 
     void fastDragExchangesWithTheRowUnderThePointer()
     {
         AppFixture app;
-        app.form().fileList().append(QStringList{"1", "2", "3", "4"});
+        app.form().fileList().append(QStringList { "1", "2", "3", "4" });
         QCoreApplication::processEvents();
         press(app, rowCentre(app, 0));
         moveTo(app, rowCentre(app, 3));
-        QCOMPARE(app.form().fileList().paths(), (QStringList{"4", "2", "3", "1"}));
+        QCOMPARE(app.form().fileList().paths(), (QStringList { "4", "2", "3", "1" }));
     }
 
     void identicalTextsDoNotMove()
     {
         AppFixture app;
-        app.form().fileList().append(QStringList{"/m/a.eml", "/m/a.eml", "/m/b.eml"});
+        app.form().fileList().append(QStringList { "/m/a.eml", "/m/a.eml", "/m/b.eml" });
         QCoreApplication::processEvents();
         press(app, rowCentre(app, 0));
         moveTo(app, rowCentre(app, 1));
-        QCOMPARE(app.form().fileList().paths(), (QStringList{"/m/a.eml", "/m/a.eml", "/m/b.eml"}));
+        QCOMPARE(app.form().fileList().paths(), (QStringList { "/m/a.eml", "/m/a.eml", "/m/b.eml" }));
         QCOMPARE(app.form().fileListReorder().DraggedItem.row(), 0);
     }
 
     void pressOnEmptySpaceMovesNothingUntilAnEntryWasClicked()
     {
         AppFixture app;
-        app.form().fileList().append(QStringList{"x", "y"});
+        app.form().fileList().append(QStringList { "x", "y" });
         QCoreApplication::processEvents();
         const QPoint empty(5, list(app)->viewport()->height() - 3);
         QVERIFY(!list(app)->indexAt(empty).isValid());
         press(app, empty);
         moveTo(app, rowCentre(app, 1));
-        QCOMPARE(app.form().fileList().paths(), (QStringList{"x", "y"}));
+        QCOMPARE(app.form().fileList().paths(), (QStringList { "x", "y" }));
         release(app, empty);
 
         // Once an entry was clicked, it stays the dragged entry.
@@ -163,7 +174,7 @@ private slots:
         release(app, rowCentre(app, 0));
         press(app, empty);
         moveTo(app, rowCentre(app, 1));
-        QCOMPARE(app.form().fileList().paths(), (QStringList{"y", "x"}));
+        QCOMPARE(app.form().fileList().paths(), (QStringList { "y", "x" }));
     }
 
     void theListScrollsAtItsBottomEdge()
@@ -188,8 +199,8 @@ private slots:
     {
         AppFixture app;
         QVERIFY(!list(app)->dragEnabled());
-        app.dropFiles({QStringLiteral("/m/dropped.eml")});
-        QCOMPARE(app.form().fileList().paths(), QStringList{QStringLiteral("/m/dropped.eml")});
+        app.dropFiles({ QStringLiteral("/m/dropped.eml") });
+        QCOMPARE(app.form().fileList().paths(), QStringList { QStringLiteral("/m/dropped.eml") });
     }
 };
 

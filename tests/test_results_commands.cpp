@@ -14,7 +14,6 @@
 
 #include <unistd.h>
 
-
 namespace {
 
 const QString CopiedMessage = QStringLiteral(

@@ -44,9 +44,9 @@ private slots:
     void duplicateTestAgreesWithAScan()
     {
         QRandomGenerator random(7);
-        const QList<QByteArray> texts = {"a", "A", "a ", "", "b", "/m/x.eml", "caf\xe9", "line"};
-        const QStringList paths = {QStringLiteral("/m/x.eml"), QStringLiteral("/m/y.eml"),
-                                   QString::fromUtf8("/m/\xe6\x97\xa5.eml")};
+        const QList<QByteArray> texts = { "a", "A", "a ", "", "b", "/m/x.eml", "caf\xe9", "line" };
+        const QStringList paths
+            = { QStringLiteral("/m/x.eml"), QStringLiteral("/m/y.eml"), QString::fromUtf8("/m/\xe6\x97\xa5.eml") };
         for (int round = 0; round < 40; ++round) {
             ResultsModel model;
             QList<ReferenceRow> reference;
@@ -62,7 +62,7 @@ private slots:
                     const bool expectAdded = !(removeDuplicates && already);
                     QCOMPARE(model.appendResult(text, path, removeDuplicates, showSource), expectAdded);
                     if (expectAdded)
-                        reference.append({showSource ? path : QString(), text});
+                        reference.append({ showSource ? path : QString(), text });
                 } else if (kind < 97 && !reference.isEmpty()) {
                     // Remove a few rows, as a filter or a double-click would.
                     std::vector<qsizetype> rows;
@@ -83,7 +83,7 @@ private slots:
                 QCOMPARE(model.resultBytes(i).toByteArray(), reference[i].text);
                 QCOMPARE(model.hasSecondColumn(i), !reference[i].path.isEmpty());
                 QCOMPARE(model.firstColumnText(i),
-                         reference[i].path.isEmpty() ? QString::fromLatin1(reference[i].text) : reference[i].path);
+                    reference[i].path.isEmpty() ? QString::fromLatin1(reference[i].text) : reference[i].path);
             }
             for (const QByteArray &text : texts)
                 QCOMPARE(ListviewContainsText(model, text), referenceFirstColumnContains(reference, text));
@@ -115,9 +115,8 @@ private slots:
     {
         ResultsModel model;
         int inserted = 0;
-        connect(&model, &QAbstractItemModel::rowsInserted, this, [&](const QModelIndex &, int first, int last) {
-            inserted += last - first + 1;
-        });
+        connect(&model, &QAbstractItemModel::rowsInserted, this,
+            [&](const QModelIndex &, int first, int last) { inserted += last - first + 1; });
         for (int i = 0; i < 1000; ++i)
             model.appendResult(QByteArray("x"), QString(), false, false);
         QCOMPARE(model.rowCount(), 0);

@@ -10,10 +10,9 @@
 #include "filelist/FileListModel.h"
 
 #include <QComboBox>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
-#include <QTableView>
-
 
 namespace {
 

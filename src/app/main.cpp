@@ -14,7 +14,7 @@ int main(int argc, char *argv[])
 
     SettingsStore settings;
     QtPrompts prompts;
-    Form1 window(AppEnvironment{QCoreApplication::applicationDirPath(), &settings, &prompts});
+    Form1 window(AppEnvironment { QCoreApplication::applicationDirPath(), &settings, &prompts });
     prompts.setParentWidget(&window);
     // Closing the main window ends the program, whatever else is open.
     QObject::connect(&window, &Form1::closed, &application, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -19,11 +19,11 @@ AppFixture::~AppFixture()
 
 void AppFixture::start()
 {
-    m_form = std::make_unique<Form1>(AppEnvironment{m_programFolder, &m_settings, &m_prompts});
+    m_form = std::make_unique<Form1>(AppEnvironment { m_programFolder, &m_settings, &m_prompts });
     m_form->Form_Load();
     m_form->show();
-    m_runner = std::make_unique<ScriptRunner>(*m_form, m_prompts, m_settings,
-                                              [this](const QJsonObject &line) { transcript.append(line); });
+    m_runner = std::make_unique<ScriptRunner>(
+        *m_form, m_prompts, m_settings, [this](const QJsonObject &line) { transcript.append(line); });
 }
 
 void AppFixture::restart()
@@ -70,7 +70,7 @@ QStringList AppFixture::messageTexts() const
 
 QJsonObject AppFixture::dump(const QString &name, const QString &window)
 {
-    run(QJsonObject{{QStringLiteral("dump"), name}, {QStringLiteral("window"), window}});
+    run(QJsonObject { { QStringLiteral("dump"), name }, { QStringLiteral("window"), window } });
     return transcript.isEmpty() ? QJsonObject() : transcript.last();
 }
 
@@ -88,5 +88,6 @@ QList<QStringList> AppFixture::rows(const QString &list, const QString &window)
 
 void AppFixture::dropFiles(const QStringList &paths)
 {
-    run(QJsonObject{{QStringLiteral("drop"), QJsonArray::fromStringList(paths)}, {QStringLiteral("on"), QStringLiteral("ListView1")}});
+    run(QJsonObject { { QStringLiteral("drop"), QJsonArray::fromStringList(paths) },
+        { QStringLiteral("on"), QStringLiteral("ListView1") } });
 }

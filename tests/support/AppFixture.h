@@ -20,7 +20,7 @@ inline Rows column(const QStringList &texts)
 {
     Rows rows;
     for (const QString &text : texts)
-        rows.append(QStringList{text});
+        rows.append(QStringList { text });
     return rows;
 }
 

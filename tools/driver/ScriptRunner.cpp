@@ -28,8 +28,7 @@ ScriptRunner::ScriptRunner(Form1 &form, ScriptedPrompts &prompts, SettingsStore 
     , m_prompts(prompts)
     , m_settings(settings)
     , m_sink(std::move(sink))
-{
-}
+{ }
 
 QWidget *ScriptRunner::window(const QJsonObject &step, QString *error) const
 {
@@ -47,8 +46,7 @@ QWidget *ScriptRunner::window(const QJsonObject &step, QString *error) const
     return nullptr;
 }
 
-template<class T>
-T *ScriptRunner::control(const QJsonObject &step, const QString &name, QString *error) const
+template <class T> T *ScriptRunner::control(const QJsonObject &step, const QString &name, QString *error) const
 {
     QWidget *w = window(step, error);
     if (!w)
@@ -103,7 +101,8 @@ QString ScriptRunner::runStep(const QJsonObject &step)
             return QStringLiteral("\"answers\" takes an array");
         m_prompts.queueAnswers(step.value(QStringLiteral("answers")).toArray());
     } else if (step.contains(QStringLiteral("drop"))) {
-        auto *view = asView(control<QWidget>(step, step.value(QStringLiteral("on")).toString(QStringLiteral("ListView1")), &error));
+        auto *view = asView(
+            control<QWidget>(step, step.value(QStringLiteral("on")).toString(QStringLiteral("ListView1")), &error));
         if (!view)
             return error.isEmpty() ? QStringLiteral("drop target is not a list") : error;
         QStringList paths;
@@ -146,7 +145,7 @@ QString ScriptRunner::runStep(const QJsonObject &step)
         const QRect rowRect = view->visualRect(view->currentIndex());
         const QPoint at = rowRect.isValid() ? rowRect.center() : QPoint(4, view->viewport()->height() - 4);
         QMouseEvent dbl(QEvent::MouseButtonDblClick, QPointF(at), view->viewport()->mapToGlobal(QPointF(at)),
-                        Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(view->viewport(), &dbl);
     } else if (step.contains(QStringLiteral("close"))) {
         QJsonObject target = step;
@@ -160,24 +159,27 @@ QString ScriptRunner::runStep(const QJsonObject &step)
         if (w) {
             QCoreApplication::processEvents();
             if (!w->grab().save(step.value(QStringLiteral("screenshot")).toString()))
-                return QStringLiteral("cannot save the screenshot %1").arg(step.value(QStringLiteral("screenshot")).toString());
+                return QStringLiteral("cannot save the screenshot %1")
+                    .arg(step.value(QStringLiteral("screenshot")).toString());
         }
     } else if (step.contains(QStringLiteral("dump"))) {
         return dump(step);
     } else if (step.contains(QStringLiteral("spreadsheet"))) {
-        m_prompts.setSpreadsheetInstalled(step.value(QStringLiteral("spreadsheet")).toString() != QStringLiteral("absent"));
+        m_prompts.setSpreadsheetInstalled(
+            step.value(QStringLiteral("spreadsheet")).toString() != QStringLiteral("absent"));
     } else if (step.contains(QStringLiteral("trace"))) {
         if (step.value(QStringLiteral("trace")).toString() != QStringLiteral("progress"))
             return QStringLiteral("only \"progress\" can be traced");
         if (!m_tracingProgress) {
             m_tracingProgress = true;
             QObject::connect(&m_form.progressBar(), &CaptionedProgressBar::progressChanged, &m_form,
-                             [this](double value, const QString &caption) {
-                                 m_sink({{QStringLiteral("progress"), value}, {QStringLiteral("text"), caption}});
-                             });
+                [this](double value, const QString &caption) {
+                    m_sink({ { QStringLiteral("progress"), value }, { QStringLiteral("text"), caption } });
+                });
         }
     } else {
-        return QStringLiteral("unknown step: %1").arg(QString::fromUtf8(QJsonDocument(step).toJson(QJsonDocument::Compact)));
+        return QStringLiteral("unknown step: %1")
+            .arg(QString::fromUtf8(QJsonDocument(step).toJson(QJsonDocument::Compact)));
     }
     return error;
 }
@@ -185,7 +187,7 @@ QString ScriptRunner::runStep(const QJsonObject &step)
 QString ScriptRunner::dump(const QJsonObject &step)
 {
     const QString name = step.value(QStringLiteral("dump")).toString();
-    QJsonObject out{{QStringLiteral("dump"), name}};
+    QJsonObject out { { QStringLiteral("dump"), name } };
     if (name == QStringLiteral("settings")) {
         QJsonObject values;
         const QMap<QString, QString> stored = m_settings.all();
@@ -218,7 +220,7 @@ QString ScriptRunner::dump(const QJsonObject &step)
         }
         QJsonArray rows;
         for (qsizetype r = 0; r < model->size(); ++r) {
-            QJsonArray row{model->firstColumnText(r)};
+            QJsonArray row { model->firstColumnText(r) };
             if (model->hasSecondColumn(r))
                 row.append(model->secondColumnText(r));
             rows.append(row);

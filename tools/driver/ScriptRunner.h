@@ -29,8 +29,7 @@ public:
 
 private:
     QWidget *window(const QJsonObject &step, QString *error) const;
-    template<class T>
-    T *control(const QJsonObject &step, const QString &name, QString *error) const;
+    template <class T> T *control(const QJsonObject &step, const QString &name, QString *error) const;
     QString dump(const QJsonObject &step);
 
     Form1 &m_form;

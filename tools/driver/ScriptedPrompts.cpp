@@ -4,8 +4,8 @@ void ScriptedPrompts::queueAnswers(const QJsonArray &answers)
 {
     for (const QJsonValue &answer : answers) {
         // "OK" and {"button":"OK"} mean the same.
-        m_answers.append(answer.isString() ? QJsonObject{{QStringLiteral("button"), answer.toString()}}
-                                           : answer.toObject());
+        m_answers.append(
+            answer.isString() ? QJsonObject { { QStringLiteral("button"), answer.toString() } } : answer.toObject());
     }
 }
 
@@ -29,24 +29,21 @@ void ScriptedPrompts::report(const QJsonObject &prompt)
 void ScriptedPrompts::message(const QString &title, const QString &text, MessageIcon icon)
 {
     takeAnswer();
-    report({{QStringLiteral("prompt"), QStringLiteral("message")},
-            {QStringLiteral("title"), title},
-            {QStringLiteral("text"), text},
-            {QStringLiteral("buttons"), QJsonArray{QStringLiteral("OK")}},
-            {QStringLiteral("icon"), icon == MessageIcon::Warning ? QStringLiteral("warning") : QStringLiteral("none")},
-            {QStringLiteral("answer"), QStringLiteral("OK")}});
+    report({ { QStringLiteral("prompt"), QStringLiteral("message") }, { QStringLiteral("title"), title },
+        { QStringLiteral("text"), text }, { QStringLiteral("buttons"), QJsonArray { QStringLiteral("OK") } },
+        { QStringLiteral("icon"), icon == MessageIcon::Warning ? QStringLiteral("warning") : QStringLiteral("none") },
+        { QStringLiteral("answer"), QStringLiteral("OK") } });
 }
 
 bool ScriptedPrompts::question(const QString &title, const QString &text)
 {
     const QJsonObject answer = takeAnswer();
     const bool yes = answer.value(QStringLiteral("button")).toString() == QStringLiteral("Yes");
-    report({{QStringLiteral("prompt"), QStringLiteral("question")},
-            {QStringLiteral("title"), title},
-            {QStringLiteral("text"), text},
-            {QStringLiteral("buttons"), QJsonArray{QStringLiteral("Yes"), QStringLiteral("No")}},
-            {QStringLiteral("icon"), QStringLiteral("none")},
-            {QStringLiteral("answer"), yes ? QStringLiteral("Yes") : QStringLiteral("No")}});
+    report({ { QStringLiteral("prompt"), QStringLiteral("question") }, { QStringLiteral("title"), title },
+        { QStringLiteral("text"), text },
+        { QStringLiteral("buttons"), QJsonArray { QStringLiteral("Yes"), QStringLiteral("No") } },
+        { QStringLiteral("icon"), QStringLiteral("none") },
+        { QStringLiteral("answer"), yes ? QStringLiteral("Yes") : QStringLiteral("No") } });
     return yes;
 }
 
@@ -54,10 +51,8 @@ QString ScriptedPrompts::input(const QString &title, const QString &label)
 {
     const QJsonObject answer = takeAnswer();
     const QString text = cancels(answer) ? QString() : answer.value(QStringLiteral("text")).toString();
-    report({{QStringLiteral("prompt"), QStringLiteral("input")},
-            {QStringLiteral("title"), title},
-            {QStringLiteral("label"), label},
-            {QStringLiteral("answer"), text}});
+    report({ { QStringLiteral("prompt"), QStringLiteral("input") }, { QStringLiteral("title"), title },
+        { QStringLiteral("label"), label }, { QStringLiteral("answer"), text } });
     return text;
 }
 
@@ -69,10 +64,9 @@ QStringList ScriptedPrompts::openFiles(const QString &title, const QStringList &
         for (const QJsonValue &file : answer.value(QStringLiteral("files")).toArray())
             files.append(file.toString());
     }
-    report({{QStringLiteral("prompt"), QStringLiteral("open")},
-            {QStringLiteral("title"), title},
-            {QStringLiteral("filter"), filters.join(QStringLiteral(";;"))},
-            {QStringLiteral("answer"), QJsonArray::fromStringList(files)}});
+    report({ { QStringLiteral("prompt"), QStringLiteral("open") }, { QStringLiteral("title"), title },
+        { QStringLiteral("filter"), filters.join(QStringLiteral(";;")) },
+        { QStringLiteral("answer"), QJsonArray::fromStringList(files) } });
     return files;
 }
 
@@ -80,10 +74,8 @@ QString ScriptedPrompts::saveFile(const QString &title, const QStringList &filte
 {
     const QJsonObject answer = takeAnswer();
     const QString file = cancels(answer) ? QString() : answer.value(QStringLiteral("file")).toString();
-    report({{QStringLiteral("prompt"), QStringLiteral("save")},
-            {QStringLiteral("title"), title},
-            {QStringLiteral("filter"), filters.join(QStringLiteral(";;"))},
-            {QStringLiteral("answer"), file}});
+    report({ { QStringLiteral("prompt"), QStringLiteral("save") }, { QStringLiteral("title"), title },
+        { QStringLiteral("filter"), filters.join(QStringLiteral(";;")) }, { QStringLiteral("answer"), file } });
     return file;
 }
 
@@ -91,10 +83,8 @@ QString ScriptedPrompts::chooseFolder(const QString &title, const QString &start
 {
     const QJsonObject answer = takeAnswer();
     const QString folder = cancels(answer) ? QString() : answer.value(QStringLiteral("folder")).toString();
-    report({{QStringLiteral("prompt"), QStringLiteral("folder")},
-            {QStringLiteral("title"), title},
-            {QStringLiteral("start"), start},
-            {QStringLiteral("answer"), folder}});
+    report({ { QStringLiteral("prompt"), QStringLiteral("folder") }, { QStringLiteral("title"), title },
+        { QStringLiteral("start"), start }, { QStringLiteral("answer"), folder } });
     return folder;
 }
 
@@ -113,7 +103,7 @@ bool ScriptedPrompts::clearClipboard()
 
 void ScriptedPrompts::shellOpen(const QString &target)
 {
-    report({{QStringLiteral("prompt"), QStringLiteral("shell-open")}, {QStringLiteral("target"), target}});
+    report({ { QStringLiteral("prompt"), QStringLiteral("shell-open") }, { QStringLiteral("target"), target } });
 }
 
 bool ScriptedPrompts::spreadsheetAvailable()
@@ -126,6 +116,7 @@ bool ScriptedPrompts::openSpreadsheet(const QString &workbookPath)
     if (!m_spreadsheetInstalled)
         return false;
     m_workbooks.append(workbookPath);
-    report({{QStringLiteral("prompt"), QStringLiteral("spreadsheet")}, {QStringLiteral("workbook"), workbookPath}});
+    report(
+        { { QStringLiteral("prompt"), QStringLiteral("spreadsheet") }, { QStringLiteral("workbook"), workbookPath } });
     return true;
 }

@@ -16,7 +16,9 @@ class ScriptedPrompts : public Prompts
 public:
     using Sink = std::function<void(const QJsonObject &)>;
 
-    explicit ScriptedPrompts(Sink sink = {}) : m_sink(std::move(sink)) {}
+    explicit ScriptedPrompts(Sink sink = {})
+        : m_sink(std::move(sink))
+    { }
     void setSink(Sink sink) { m_sink = std::move(sink); }
 
     // Answers for the prompts that follow, used in order.

@@ -78,7 +78,7 @@ int main(int argc, char *argv[])
 
     int status = 0;
     {
-        Form1 window(AppEnvironment{programDir, &settings, &prompts});
+        Form1 window(AppEnvironment { programDir, &settings, &prompts });
         window.Form_Load();
         window.show();
         ScriptRunner runner(window, prompts, settings, writeLine);

@@ -12,8 +12,7 @@ public:
     explicit AppFailure(const QString &description)
         : std::runtime_error(description.toStdString())
         , m_description(description)
-    {
-    }
+    { }
 
     QString description() const { return m_description; }
 

@@ -15,8 +15,7 @@ class Prompts;
 QString applicationErrorText(const QString &description, const QString &location, int lineMark);
 
 // Shows the "Application Error" box (warning icon, OK only).
-void ShowApplicationError(Prompts &prompts, const QString &description, const QString &location,
-                          int lineMark);
+void ShowApplicationError(Prompts &prompts, const QString &description, const QString &location, int lineMark);
 
 inline constexpr const char *SupportAddress = "support@ardenwick.example";
 
@@ -36,8 +35,7 @@ public:
     int failures() const { return m_failures; }
 
     // Runs one numbered step; returns false when it failed (after the box).
-    template<class Step>
-    bool step(int lineMark, Step &&body)
+    template <class Step> bool step(int lineMark, Step &&body)
     {
         m_lineMark = lineMark;
         try {

@@ -29,6 +29,6 @@ public:
     static std::chrono::microseconds budget() { return s_budget; }
 
 private:
-    static inline Clock::time_point s_lastPump{};
-    static inline std::chrono::microseconds s_budget{10'000};
+    static inline Clock::time_point s_lastPump {};
+    static inline std::chrono::microseconds s_budget { 10'000 };
 };

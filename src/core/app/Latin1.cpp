@@ -7,7 +7,7 @@ namespace Latin1 {
 const std::array<unsigned char, 256> &lowerTable()
 {
     static const std::array<unsigned char, 256> table = [] {
-        std::array<unsigned char, 256> t{};
+        std::array<unsigned char, 256> t {};
         for (int c = 0; c < 256; ++c) {
             const char32_t lowered = QChar::toLower(char32_t(c));
             t[c] = lowered < 256 ? static_cast<unsigned char>(lowered) : static_cast<unsigned char>(c);

@@ -14,9 +14,15 @@ namespace Latin1 {
 // Unicode lower-case mapping restricted to U+0000..U+00FF.
 const std::array<unsigned char, 256> &lowerTable();
 
-inline unsigned char lower(unsigned char c) { return lowerTable()[c]; }
+inline unsigned char lower(unsigned char c)
+{
+    return lowerTable()[c];
+}
 
-inline QString toString(QByteArrayView bytes) { return QString::fromLatin1(bytes); }
+inline QString toString(QByteArrayView bytes)
+{
+    return QString::fromLatin1(bytes);
+}
 
 // The 8-bit form of a typed text, or nothing when it holds a character
 // outside U+0000..U+00FF (such a text can never occur in an 8-bit file).

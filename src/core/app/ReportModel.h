@@ -43,7 +43,7 @@ public:
     virtual void removeRowsAscending(const std::vector<qsizetype> &rows) = 0;
     virtual void clearRows() = 0;
 
-    void removeSingleRow(qsizetype row) { removeRowsAscending({row}); }
+    void removeSingleRow(qsizetype row) { removeRowsAscending({ row }); }
 
     // What a list shows of a cell: the text, cut after DisplayLimit
     // characters so that a huge result never turns into a huge label.

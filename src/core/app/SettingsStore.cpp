@@ -14,13 +14,11 @@ const QString Section = QStringLiteral("Tollervane");
 
 SettingsStore::SettingsStore()
     : m_filePath(filePathInConfigDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)))
-{
-}
+{ }
 
 SettingsStore::SettingsStore(const QString &filePath)
     : m_filePath(filePath)
-{
-}
+{ }
 
 QString SettingsStore::filePathInConfigDir(const QString &configDir)
 {

@@ -8,16 +8,15 @@
 #include <QFileInfo>
 
 LineArray::LineArray()
-    : m_lines{LineSpan{}}
-{
-}
+    : m_lines { LineSpan {} }
+{ }
 
 LineArray::LineArray(QByteArray buffer, std::vector<LineSpan> lines)
     : m_buffer(std::move(buffer))
     , m_lines(std::move(lines))
 {
     if (m_lines.empty())
-        m_lines.push_back(LineSpan{});
+        m_lines.push_back(LineSpan {});
 }
 
 namespace {
@@ -44,8 +43,7 @@ QByteArray bufferOfSize(qsizetype size)
 
 void recycleReadBuffer(QByteArray &&buffer)
 {
-    if (!buffer.isDetached() || buffer.capacity() > LargestKeptBuffer
-        || buffer.capacity() <= spareBuffer().capacity())
+    if (!buffer.isDetached() || buffer.capacity() > LargestKeptBuffer || buffer.capacity() <= spareBuffer().capacity())
         return;
     spareBuffer() = std::move(buffer);
 }

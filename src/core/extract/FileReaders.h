@@ -44,7 +44,9 @@ public:
     static constexpr qsizetype BlockSize = 65536;
 
     BlockArray() = default;
-    explicit BlockArray(QByteArray buffer) : m_buffer(std::move(buffer)) {}
+    explicit BlockArray(QByteArray buffer)
+        : m_buffer(std::move(buffer))
+    { }
 
     qsizetype size() const { return m_buffer.isEmpty() ? 1 : (m_buffer.size() + BlockSize - 1) / BlockSize; }
     QByteArrayView block(qsizetype index) const

@@ -30,7 +30,7 @@ std::vector<LineSpan> splitLines(QByteArrayView text)
     const char *const begin = text.data();
     const char *const end = begin + text.size();
     if (text.isEmpty()) {
-        lines.push_back({0, 0});
+        lines.push_back({ 0, 0 });
         return lines;
     }
 
@@ -52,7 +52,7 @@ std::vector<LineSpan> splitLines(QByteArrayView text)
         if (nextCr < lineStart)
             nextCr = findByte(lineStart, end, '\r');
         const char *lineEnd = nextLf < nextCr ? nextLf : nextCr;
-        lines.push_back({lineStart - begin, lineEnd - lineStart});
+        lines.push_back({ lineStart - begin, lineEnd - lineStart });
         if (lineEnd == end)
             break;
         const char *next = lineEnd + 1;

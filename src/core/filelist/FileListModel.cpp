@@ -12,7 +12,7 @@ Qt::ItemFlags FileListModel::flags(const QModelIndex &index) const
 
 void FileListModel::append(const QString &path)
 {
-    append(QStringList{path});
+    append(QStringList { path });
 }
 
 void FileListModel::append(const QStringList &paths)

@@ -21,8 +21,8 @@ QStringList ListFileRows(QByteArrayView bytes)
     // Lines are decoded as file names, each on its own, keeping a U+FEFF at
     // the start of a line (the usual file-name decoding would drop it): only
     // the one mark at the very start of the file is not part of a name.
-    QStringDecoder decoder(QStringConverter::System,
-                           QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(
+        QStringConverter::System, QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
     for (const LineSpan &line : lines)
         rows.append(decoder.decode(bytes.sliced(line.offset, line.length)));
     return rows;

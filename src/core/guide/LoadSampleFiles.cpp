@@ -6,8 +6,8 @@
 #include "extract/ListviewContainsText.h"
 #include "filelist/FileListModel.h"
 
-void LoadSampleFiles(FileListModel &files, const SettingsStore &settings, Prompts &prompts,
-                     const QString &programFolder)
+void LoadSampleFiles(
+    FileListModel &files, const SettingsStore &settings, Prompts &prompts, const QString &programFolder)
 {
     for (const QString &path : snapshotPaths(settings)) {
         if (PathTools::FileExists(path) && !ListviewContainsText(files, path))

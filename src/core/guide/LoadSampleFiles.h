@@ -9,5 +9,5 @@ class SettingsStore;
 // Adds the sample files recorded at the first start to the file list (those
 // that still exist and are not listed yet), then offers to open the sample
 // folder.
-void LoadSampleFiles(FileListModel &files, const SettingsStore &settings, Prompts &prompts,
-                     const QString &programFolder);
+void LoadSampleFiles(
+    FileListModel &files, const SettingsStore &settings, Prompts &prompts, const QString &programFolder);

@@ -6,7 +6,6 @@
 #include "app/SettingsStore.h"
 #include "filelist/FolderListing.h"
 
-
 namespace {
 const QString SnapshotKey = QStringLiteral("Snapshot");
 }

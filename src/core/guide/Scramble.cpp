@@ -3,8 +3,7 @@
 #include "app/EventPump.h"
 
 namespace {
-template<class Shift>
-QByteArray shiftEach(QByteArrayView text, QByteArrayView key, Shift shift)
+template <class Shift> QByteArray shiftEach(QByteArrayView text, QByteArrayView key, Shift shift)
 {
     QByteArray out(text.size(), Qt::Uninitialized);
     qsizetype k = 0;

@@ -26,8 +26,8 @@ void DuplicateIndex::Table::allocate(std::size_t newCapacity)
     used = 0;
 }
 
-DuplicateIndex::Slot &DuplicateIndex::Table::find(const TextPool &pool, std::uint64_t hash, std::int32_t source,
-                                                  QByteArrayView text) const
+DuplicateIndex::Slot &DuplicateIndex::Table::find(
+    const TextPool &pool, std::uint64_t hash, std::int32_t source, QByteArrayView text) const
 {
     const std::size_t mask = capacity - 1;
     for (std::size_t i = std::size_t(hash) & mask;; i = (i + 1) & mask) {
@@ -118,7 +118,7 @@ void DuplicateIndex::add(std::int32_t source, const TextPool::Ref &text)
                 old.count = 0;
             }
         }
-        slot = Slot{hash, text, source, count, 1};
+        slot = Slot { hash, text, source, count, 1 };
         ++m_table.used;
     }
     if (slot.count++ == 0)

@@ -17,7 +17,9 @@
 class DuplicateIndex
 {
 public:
-    explicit DuplicateIndex(const TextPool &pool) : m_pool(pool) {}
+    explicit DuplicateIndex(const TextPool &pool)
+        : m_pool(pool)
+    { }
 
     void add(std::int32_t source, const TextPool::Ref &text);
     void remove(std::int32_t source, const TextPool::Ref &text);
@@ -33,7 +35,7 @@ private:
         TextPool::Ref text;
         std::int32_t source;
         std::uint32_t count; // rows with this key; 0 once they are all gone
-        std::uint32_t used;  // all-zero memory is an empty slot
+        std::uint32_t used; // all-zero memory is an empty slot
     };
     struct Free
     {
@@ -58,7 +60,7 @@ private:
 
     const TextPool &m_pool;
     Table m_table;
-    Table m_old;            // being moved into m_table
+    Table m_old; // being moved into m_table
     std::size_t m_moved = 0; // old cells looked at so far
     std::size_t m_live = 0;
 };

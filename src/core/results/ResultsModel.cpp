@@ -7,8 +7,7 @@
 ResultsModel::ResultsModel(QObject *parent)
     : ReportModel(parent)
     , m_index(m_pool)
-{
-}
+{ }
 
 int ResultsModel::rowCount(const QModelIndex &parent) const
 {
@@ -105,8 +104,8 @@ bool ResultsModel::containsPair(const QString &path, QByteArrayView text) const
     return m_index.contains(it.value(), text);
 }
 
-bool ResultsModel::appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
-                                const QByteArray *owner)
+bool ResultsModel::appendResult(
+    QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner)
 {
     if (removeDuplicates) {
         const bool already = showSource ? containsPair(path, text) : firstColumnContains(text);

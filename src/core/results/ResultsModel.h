@@ -45,7 +45,7 @@ public:
     // A text of at least SharedTextSize bytes that lies in owner is kept by
     // sharing owner instead of being copied.
     bool appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
-                      const QByteArray *owner = nullptr);
+        const QByteArray *owner = nullptr);
     static constexpr qsizetype SharedTextSize = 1 << 20;
 
     // True when some row's first column equals the text exactly.

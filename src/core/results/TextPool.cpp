@@ -20,7 +20,7 @@ TextPool::Ref TextPool::add(QByteArrayView text)
     Chunk &chunk = m_chunks.back();
     if (length)
         std::memcpy(chunk.data.get() + chunk.used, text.data(), length);
-    const Ref ref{std::uint32_t(m_chunks.size() - 1), std::uint32_t(chunk.used), std::uint32_t(length)};
+    const Ref ref { std::uint32_t(m_chunks.size() - 1), std::uint32_t(chunk.used), std::uint32_t(length) };
     chunk.used += length;
     return ref;
 }
@@ -34,7 +34,7 @@ TextPool::Ref TextPool::addShared(const QByteArray &owner, QByteArrayView text)
     chunk.sharedData = text.data();
     chunk.capacity = chunk.used = std::size_t(text.size());
     m_chunks.push_back(std::move(chunk));
-    return Ref{std::uint32_t(m_chunks.size() - 1), 0, std::uint32_t(text.size())};
+    return Ref { std::uint32_t(m_chunks.size() - 1), 0, std::uint32_t(text.size()) };
 }
 
 void TextPool::removeLast(const Ref &ref)

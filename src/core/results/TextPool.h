@@ -42,7 +42,7 @@ private:
         std::unique_ptr<char[]> data;
         std::size_t capacity = 0;
         std::size_t used = 0;
-        QByteArray shared;              // set for a text kept in its own buffer
+        QByteArray shared; // set for a text kept in its own buffer
         const char *sharedData = nullptr; // where that text starts
         const char *bytes() const { return sharedData ? sharedData : data.get(); }
     };

@@ -32,8 +32,8 @@
 
 namespace {
 
-const QString FileListTip = QStringLiteral(
-    "Drag and drop files here. Double-click item to remove it. Move | line to right and out of window to reveal full names.");
+const QString FileListTip = QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | line to "
+                                           "right and out of window to reveal full names.");
 const QString ResultsTip
     = QStringLiteral("Double-click item to remove it. Move | line to right and out of window to reveal full names.");
 
@@ -122,33 +122,33 @@ void Form1::buildControls()
         ++row;
     };
     pair(button(QStringLiteral("PushButton1"), QStringLiteral("Add EML Files")),
-         button(QStringLiteral("PushButton5"), QStringLiteral("Add All EML Files In Folder")));
+        button(QStringLiteral("PushButton5"), QStringLiteral("Add All EML Files In Folder")));
     pair(button(QStringLiteral("PushButton21"), QStringLiteral("Load List Of Files From Text File")),
-         button(QStringLiteral("PushButton14"), QStringLiteral("Clear List")));
+        button(QStringLiteral("PushButton14"), QStringLiteral("Clear List")));
     pair(button(QStringLiteral("PushButton3"), QStringLiteral("Remove Filenames Containing X")),
-         button(QStringLiteral("PushButton11"), QStringLiteral("Remove Filenames Not Cont. X")));
+        button(QStringLiteral("PushButton11"), QStringLiteral("Remove Filenames Not Cont. X")));
     pair(button(QStringLiteral("PushButton22"), QStringLiteral("Help")),
-         button(QStringLiteral("PushButton23"), QStringLiteral("Load Sample/Example Files")));
+        button(QStringLiteral("PushButton23"), QStringLiteral("Load Sample/Example Files")));
     left->addWidget(button(QStringLiteral("PushButton13"), QStringLiteral("Extract All Lines")), row++, 0, 1, 6);
 
     m_text1 = textBox(QStringLiteral("Text1"));
     m_text2 = textBox(QStringLiteral("Text2"));
     m_text5 = textBox(QStringLiteral("Text5"));
-    left->addWidget(button(QStringLiteral("PushButton2"), QStringLiteral("Extract All Lines Containing This Text:")),
-                    row, 0, 1, 4);
+    left->addWidget(
+        button(QStringLiteral("PushButton2"), QStringLiteral("Extract All Lines Containing This Text:")), row, 0, 1, 4);
     left->addWidget(m_text1, row++, 4, 1, 2);
     left->addWidget(button(QStringLiteral("PushButton8"), QStringLiteral("Extract All Lines Not Contain. This Text:")),
-                    row, 0, 1, 4);
+        row, 0, 1, 4);
     left->addWidget(m_text2, row++, 4, 1, 2);
     left->addWidget(button(QStringLiteral("PushButton10"), QStringLiteral("Help >")), row, 0, 1, 1);
     left->addWidget(button(QStringLiteral("PushButton7"), QStringLiteral("Extract Lines By Number:")), row, 1, 1, 3);
     left->addWidget(m_text5, row++, 4, 1, 2);
     left->addWidget(button(QStringLiteral("PushButton16"), QStringLiteral("Help >")), row, 0, 1, 1);
-    left->addWidget(button(QStringLiteral("PushButton4"), QStringLiteral("Extract Between X and Y (Repeatedly)")), row++,
-                    1, 1, 5);
+    left->addWidget(
+        button(QStringLiteral("PushButton4"), QStringLiteral("Extract Between X and Y (Repeatedly)")), row++, 1, 1, 5);
     left->addWidget(button(QStringLiteral("PushButton17"), QStringLiteral("Help >")), row, 0, 1, 1);
     left->addWidget(button(QStringLiteral("PushButton15"), QStringLiteral("Extract Lines Containing These Text Sets")),
-                    row++, 1, 1, 5);
+        row++, 1, 1, 5);
     for (int c = 0; c < 6; ++c)
         left->setColumnStretch(c, 1);
 
@@ -195,7 +195,7 @@ void Form1::buildControls()
     const QList<QPushButton *> buttons = findChildren<QPushButton *>();
     for (QPushButton *b : buttons)
         b->setMinimumHeight(27);
-    for (QLineEdit *t : {m_text1, m_text2, m_text5})
+    for (QLineEdit *t : { m_text1, m_text2, m_text5 })
         t->setMinimumHeight(27);
     m_progressBar->setMinimumHeight(27);
 
@@ -210,18 +210,29 @@ void Form1::connectHandlers()
         void (Form1::*handler)();
     };
     const Binding bindings[] = {
-        {"PushButton1", &Form1::PushButton1_Click},   {"PushButton21", &Form1::PushButton21_Click},
-        {"PushButton5", &Form1::PushButton5_Click},   {"PushButton14", &Form1::PushButton14_Click},
-        {"PushButton3", &Form1::PushButton3_Click},   {"PushButton11", &Form1::PushButton11_Click},
-        {"PushButton13", &Form1::PushButton13_Click}, {"PushButton2", &Form1::PushButton2_Click},
-        {"PushButton8", &Form1::PushButton8_Click},   {"PushButton7", &Form1::PushButton7_Click},
-        {"PushButton4", &Form1::PushButton4_Click},   {"PushButton15", &Form1::PushButton15_Click},
-        {"PushButton6", &Form1::PushButton6_Click},   {"PushButton12", &Form1::PushButton12_Click},
-        {"PushButton18", &Form1::PushButton18_Click}, {"PushButton9", &Form1::PushButton9_Click},
-        {"PushButton19", &Form1::PushButton19_Click}, {"PushButton20", &Form1::PushButton20_Click},
-        {"PushButton22", &Form1::PushButton22_Click}, {"PushButton10", &Form1::PushButton10_Click},
-        {"PushButton16", &Form1::PushButton16_Click}, {"PushButton17", &Form1::PushButton17_Click},
-        {"PushButton23", &Form1::PushButton23_Click},
+        { "PushButton1", &Form1::PushButton1_Click },
+        { "PushButton21", &Form1::PushButton21_Click },
+        { "PushButton5", &Form1::PushButton5_Click },
+        { "PushButton14", &Form1::PushButton14_Click },
+        { "PushButton3", &Form1::PushButton3_Click },
+        { "PushButton11", &Form1::PushButton11_Click },
+        { "PushButton13", &Form1::PushButton13_Click },
+        { "PushButton2", &Form1::PushButton2_Click },
+        { "PushButton8", &Form1::PushButton8_Click },
+        { "PushButton7", &Form1::PushButton7_Click },
+        { "PushButton4", &Form1::PushButton4_Click },
+        { "PushButton15", &Form1::PushButton15_Click },
+        { "PushButton6", &Form1::PushButton6_Click },
+        { "PushButton12", &Form1::PushButton12_Click },
+        { "PushButton18", &Form1::PushButton18_Click },
+        { "PushButton9", &Form1::PushButton9_Click },
+        { "PushButton19", &Form1::PushButton19_Click },
+        { "PushButton20", &Form1::PushButton20_Click },
+        { "PushButton22", &Form1::PushButton22_Click },
+        { "PushButton10", &Form1::PushButton10_Click },
+        { "PushButton16", &Form1::PushButton16_Click },
+        { "PushButton17", &Form1::PushButton17_Click },
+        { "PushButton23", &Form1::PushButton23_Click },
     };
     for (const Binding &binding : bindings) {
         auto *b = findChild<QPushButton *>(QString::fromLatin1(binding.name));
@@ -242,7 +253,10 @@ void Form1::connectHandlers()
 void Form1::Form_Load()
 {
     ErrorTrap trap(prompts(), QStringLiteral("Form1.Form_Load"));
-    trap.step(100, [&] { ::ApplySkin(this, PathTools::join(PathTools::join(programFolder(), QStringLiteral("x")), QStringLiteral("o.cjs"))); });
+    trap.step(100, [&] {
+        ::ApplySkin(
+            this, PathTools::join(PathTools::join(programFolder(), QStringLiteral("x")), QStringLiteral("o.cjs")));
+    });
     trap.step(102, [&] { AppClosing = false; });
     trap.step(104, [&] {
         if (const std::optional<QCursor> hand = loadHandPointer(programFolder())) {
@@ -263,8 +277,8 @@ void Form1::Form_Load()
         setWindowIcon(QApplication::windowIcon());
     });
     trap.step(112, [&] { prompts().setApplicationTitle(SetApplicationTitle(ProductName)); });
-    trap.step(114, [&] { m_fileList->setColumns({{QStringLiteral("EML File(s)"), 6700}}); });
-    trap.step(116, [&] { setResultColumns({{QStringLiteral("Results"), 7300}}); });
+    trap.step(114, [&] { m_fileList->setColumns({ { QStringLiteral("EML File(s)"), 6700 } }); });
+    trap.step(116, [&] { setResultColumns({ { QStringLiteral("Results"), 7300 } }); });
     trap.step(118, [&] { restoreCheckBox(m_check14, QStringLiteral("Check14")); });
     trap.step(120, [&] { restoreCheckBox(m_check1, QStringLiteral("Check1")); });
     trap.step(122, [&] { m_text1->setText(settings().read(QStringLiteral("Text1"))); });
@@ -276,13 +290,13 @@ void Form1::Form_Load()
 
 void Form1::installInteractionAids()
 {
-    auto *cues = installPointerCues(this, handPointer(),
-                                    {QStringLiteral("Frame2"), QStringLiteral("ListView1"), QStringLiteral("ListView2")});
+    auto *cues = installPointerCues(
+        this, handPointer(), { QStringLiteral("Frame2"), QStringLiteral("ListView1"), QStringLiteral("ListView2") });
     const QString dragFile = PathTools::join(programFolder(), QStringLiteral("drag.ico"));
     const QPixmap dragImage(dragFile);
     const QCursor dragPointer = dragImage.isNull() ? QCursor() : QCursor(dragImage);
     m_reorder = new FileListReorder(m_listView1, m_fileList, dragImage.isNull() ? nullptr : &dragPointer,
-                                    [cues] { cues->cue(QCursor(Qt::ArrowCursor)); });
+        [cues] { cues->cue(QCursor(Qt::ArrowCursor)); });
 }
 
 void Form1::restoreCheckBox(QCheckBox *box, const QString &key)
@@ -325,12 +339,16 @@ void Form1::runUntrapped(const std::function<void()> &handler)
 
 void Form1::Check1_Click()
 {
-    runUntrapped([&] { settings().save(QStringLiteral("Check1"), m_check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0")); });
+    runUntrapped([&] {
+        settings().save(QStringLiteral("Check1"), m_check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    });
 }
 
 void Form1::Check14_Click()
 {
-    runUntrapped([&] { settings().save(QStringLiteral("Check14"), m_check14->isChecked() ? QStringLiteral("1") : QStringLiteral("0")); });
+    runUntrapped([&] {
+        settings().save(QStringLiteral("Check14"), m_check14->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    });
 }
 
 void Form1::Text1_Change()
@@ -362,7 +380,7 @@ void Form1::setResultColumns(const QList<std::pair<QString, int>> &columns)
 {
     QList<ReportModel::Column> modelColumns;
     for (const auto &[header, width] : columns)
-        modelColumns.append({header, width});
+        modelColumns.append({ header, width });
     m_results->setColumns(modelColumns);
     for (int c = 0; c < columns.size(); ++c)
         m_listView2->setColumnWidth(c, ReportModel::twipsToPixels(columns[c].second));

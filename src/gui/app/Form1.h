@@ -163,7 +163,10 @@ private:
 class LongCommand
 {
 public:
-    explicit LongCommand(Form1 &form) : m_form(form), m_started(form.beginLongCommand()) {}
+    explicit LongCommand(Form1 &form)
+        : m_form(form)
+        , m_started(form.beginLongCommand())
+    { }
     ~LongCommand()
     {
         if (m_started)

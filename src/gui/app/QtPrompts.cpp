@@ -20,8 +20,8 @@ QString QtPrompts::forDisplay(const QString &text)
 
 void QtPrompts::message(const QString &title, const QString &text, MessageIcon icon)
 {
-    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title,
-                    forDisplay(text), QMessageBox::Ok, m_parent);
+    QMessageBox box(icon == MessageIcon::Warning ? QMessageBox::Warning : QMessageBox::NoIcon, title, forDisplay(text),
+        QMessageBox::Ok, m_parent);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
@@ -48,8 +48,8 @@ QStringList QtPrompts::openFiles(const QString &title, const QStringList &filter
 QString QtPrompts::saveFile(const QString &title, const QStringList &filters)
 {
     // The program asks before replacing a file itself.
-    return QFileDialog::getSaveFileName(m_parent, title, QString(), filters.join(QStringLiteral(";;")), nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    return QFileDialog::getSaveFileName(
+        m_parent, title, QString(), filters.join(QStringLiteral(";;")), nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 QString QtPrompts::chooseFolder(const QString &title, const QString &start)
@@ -83,7 +83,7 @@ void QtPrompts::shellOpen(const QString &target)
 namespace {
 QString officeExecutable()
 {
-    for (const char *name : {"soffice", "libreoffice"}) {
+    for (const char *name : { "soffice", "libreoffice" }) {
         const QString found = QStandardPaths::findExecutable(QString::fromLatin1(name));
         if (!found.isEmpty())
             return found;
@@ -99,8 +99,8 @@ bool QtPrompts::spreadsheetAvailable()
     // Otherwise the desktop's default application for workbooks, if any.
     QProcess query;
     query.start(QStringLiteral("xdg-mime"),
-                {QStringLiteral("query"), QStringLiteral("default"),
-                 QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet")});
+        { QStringLiteral("query"), QStringLiteral("default"),
+            QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet") });
     if (!query.waitForFinished(3000) || query.exitCode() != 0)
         return false;
     return !query.readAllStandardOutput().trimmed().isEmpty();
@@ -111,7 +111,7 @@ bool QtPrompts::openSpreadsheet(const QString &workbookPath)
     const QString office = officeExecutable();
     if (!office.isEmpty()) {
         // A new untitled document made from the workbook, left unsaved.
-        return QProcess::startDetached(office, {QStringLiteral("--calc"), QStringLiteral("-n"), workbookPath});
+        return QProcess::startDetached(office, { QStringLiteral("--calc"), QStringLiteral("-n"), workbookPath });
     }
     return QDesktopServices::openUrl(QUrl::fromLocalFile(workbookPath));
 }

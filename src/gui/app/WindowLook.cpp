@@ -25,8 +25,8 @@ void ApplyPlainBackground(QWidget *window)
     paintButtonFace(window);
     const QList<QWidget *> children = window->findChildren<QWidget *>();
     for (QWidget *child : children) {
-        if (qobject_cast<QRadioButton *>(child) || qobject_cast<QCheckBox *>(child)
-            || qobject_cast<QGroupBox *>(child) || qobject_cast<QLabel *>(child))
+        if (qobject_cast<QRadioButton *>(child) || qobject_cast<QCheckBox *>(child) || qobject_cast<QGroupBox *>(child)
+            || qobject_cast<QLabel *>(child))
             paintButtonFace(child);
     }
 }

@@ -9,8 +9,7 @@
 
 ExtractionRun::ExtractionRun(Form1 &form)
     : m_form(form)
-{
-}
+{ }
 
 void ExtractionRun::clearResults()
 {
@@ -28,9 +27,10 @@ bool ExtractionRun::refuseWhenNoFiles()
 void ExtractionRun::setUpColumns()
 {
     if (m_form.showSourceFilename())
-        m_form.setResultColumns({{QStringLiteral("Source Filename"), 3000}, {QStringLiteral("Extraction Results"), 4400}});
+        m_form.setResultColumns(
+            { { QStringLiteral("Source Filename"), 3000 }, { QStringLiteral("Extraction Results"), 4400 } });
     else
-        m_form.setResultColumns({{QStringLiteral("Results"), 7000}});
+        m_form.setResultColumns({ { QStringLiteral("Results"), 7000 } });
 }
 
 bool ExtractionRun::fileStillListed(qsizetype i) const

@@ -2,8 +2,6 @@
 
 #include "ExtractionRun.h"
 #include "app/ErrorTrap.h"
-#include "guide/HelpTexts.h"
-#include "guide/PointerCues.h"
 #include "app/EventPump.h"
 #include "app/Form1.h"
 #include "app/Prompts.h"
@@ -11,6 +9,8 @@
 #include "extract/BetweenMarkers.h"
 #include "extract/FileReaders.h"
 #include "filelist/FileListModel.h"
+#include "guide/HelpTexts.h"
+#include "guide/PointerCues.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -65,7 +65,7 @@ void Form2::Form_Load()
     trap.step(102, [&] { takeApplicationIcon(); });
     trap.step(104, [&] {
         loadHandPointer();
-        installPointerCues(this, handPointer(), {QStringLiteral("Frame2"), QStringLiteral("Frame1")});
+        installPointerCues(this, handPointer(), { QStringLiteral("Frame2"), QStringLiteral("Frame1") });
     });
     trap.step(106, [&] { m_text3->setText(settings().read(QStringLiteral("StartWith"))); });
     trap.step(108, [&] { m_text4->setText(settings().read(QStringLiteral("EndWith"))); });

@@ -1,11 +1,11 @@
 #include "Form3.h"
 
 #include "app/ErrorTrap.h"
-#include "guide/HelpTexts.h"
-#include "guide/PointerCues.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
 #include "extract/TextSets.h"
+#include "guide/HelpTexts.h"
+#include "guide/PointerCues.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>
@@ -55,9 +55,8 @@ Form3::Form3(Form1 &mainWindow)
     // sets it holds: its placeholder says how many there are.
     auto describe = [this] {
         m_combo1->setPlaceholderText(m_combo1->count() == 0
-                                         ? QStringLiteral("No text sets yet: use Add Item")
-                                         : QStringLiteral("%1 text set(s): open the list to see or select them")
-                                               .arg(m_combo1->count()));
+                ? QStringLiteral("No text sets yet: use Add Item")
+                : QStringLiteral("%1 text set(s): open the list to see or select them").arg(m_combo1->count()));
     };
     describe();
     connect(items, &QAbstractItemModel::rowsInserted, this, describe);
@@ -78,7 +77,7 @@ void Form3::Form_Load()
     trap.step(102, [&] { takeApplicationIcon(); });
     trap.step(104, [&] {
         loadHandPointer();
-        installPointerCues(this, handPointer(), {QStringLiteral("Frame2")});
+        installPointerCues(this, handPointer(), { QStringLiteral("Frame2") });
     });
     trap.step(106, [&] { appendSetItems(TextSets::split(settings().read(QStringLiteral("Combo1")))); });
 }

@@ -5,8 +5,8 @@
 #include <QAbstractItemView>
 #include <QMouseEvent>
 
-FileListReorder::FileListReorder(QAbstractItemView *list, FileListModel *files, const QCursor *drag,
-                                 std::function<void()> onMove)
+FileListReorder::FileListReorder(
+    QAbstractItemView *list, FileListModel *files, const QCursor *drag, std::function<void()> onMove)
     : QObject(list)
     , m_list(list)
     , m_files(files)

@@ -3,8 +3,8 @@
 #include "app/PathTools.h"
 
 #include <QAbstractItemView>
-#include <QPixmap>
 #include <QEvent>
+#include <QPixmap>
 #include <QPushButton>
 #include <QWidget>
 
@@ -12,8 +12,7 @@ PointerCues::PointerCues(QWidget *window, const QCursor *hand)
     : QObject(window)
     , m_window(window)
     , m_hand(hand ? *hand : QCursor(Qt::PointingHandCursor))
-{
-}
+{ }
 
 void PointerCues::addHandTarget(QWidget *control)
 {
