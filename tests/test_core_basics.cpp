@@ -8,6 +8,9 @@
 #include "app/PathTools.h"
 #include "app/SettingsStore.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 class TestCoreBasics : public QObject
@@ -86,6 +89,22 @@ private slots:
         QCOMPARE(again.all().value(QStringLiteral("Text1")), value);
         QVERIFY(QFile::exists(file));
         QVERIFY(file.endsWith(QStringLiteral("Ardenwick/Tollervane.conf")));
+    }
+
+    void settingsSaveOverDamagedFile()
+    {
+        // Garbage in the settings file is a reading problem, not a failed
+        // write: the save succeeds without a box and the value is stored.
+        TempFiles files;
+        const QString file = SettingsStore::filePathInConfigDir(files.path());
+        QVERIFY(QDir().mkpath(QFileInfo(file).path()));
+        QFile damaged(file);
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray("\x00\xff[\x01garbage\nno equals sign here\n\x80\x81\x82", 40));
+        damaged.close();
+        SettingsStore store(file);
+        store.save(QStringLiteral("Check1"), QStringLiteral("1"));
+        QCOMPARE(SettingsStore(file).read(QStringLiteral("Check1")), QStringLiteral("1"));
     }
 
     void settingsWriteFailureIsAFailure()

@@ -46,8 +46,20 @@ void SettingsStore::save(const QString &key, const QString &value)
     settings.setValue(key, value);
     settings.endGroup();
     settings.sync();
-    if (settings.status() != QSettings::NoError)
+    if (!wasStored(settings.status(), key, value))
         throw AppFailure(QStringLiteral("Could not save the setting \"%1\" to %2").arg(key, m_filePath));
+}
+
+bool SettingsStore::wasStored(QSettings::Status status, const QString &key, const QString &value) const
+{
+    if (status == QSettings::NoError)
+        return true;
+    if (status == QSettings::AccessError)
+        return false;
+    // A format error from reading a damaged file is kept as the status even
+    // when the write that followed succeeded, and it hides a later access
+    // error; so the file is read again to see whether the value is in it.
+    return contains(key) && read(key) == value;
 }
 
 QMap<QString, QString> SettingsStore::all() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMap>
+#include <QSettings>
 #include <QString>
 
 // The per-user settings store: text values under application "Ardenwick",
@@ -27,5 +28,6 @@ public:
     QMap<QString, QString> all() const;
 
 private:
+    bool wasStored(QSettings::Status status, const QString &key, const QString &value) const;
     QString m_filePath;
 };
