@@ -9,6 +9,7 @@
 #include "app/PathTools.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -68,12 +69,27 @@ public:
         }
     }
 
+    // The file is written to a temporary file beside it and replaces it only
+    // when whole. Where the folder takes no new file but the file itself may
+    // be written (a writable file in a closed folder), it is written in place.
     void create()
     {
-        if (!m_file.open(QIODevice::WriteOnly))
-            throw AppFailure(
-                QStringLiteral("Cannot create the file ") + m_path + QStringLiteral(": ") + m_file.errorString());
+        // Unbuffered: the blocks are large already, and a failing write then
+        // reports the system's own reason (a full disk, say) at once.
+        constexpr QIODevice::OpenMode Mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
         m_block.reserve(BlockSize + 4096);
+        if (m_file.open(Mode))
+            return;
+        const QString besideError = m_file.errorString();
+        if (QFileInfo(QFileInfo(m_path).absolutePath()).isWritable())
+            throw AppFailure(QStringLiteral("Cannot create the file ") + m_path + QStringLiteral(": ") + besideError);
+        m_file.setDirectWriteFallback(true);
+        if (m_file.open(Mode))
+            return;
+        throw AppFailure(QStringLiteral("Cannot create the file ") + m_path
+            + QStringLiteral(": no temporary file can be made in its folder (") + besideError
+            + QStringLiteral("), and the file itself cannot be written in place (") + m_file.errorString()
+            + QStringLiteral(")."));
     }
 
     void writeHeader()
@@ -156,11 +172,15 @@ private:
 
     void writeBlock()
     {
-        if (m_block.isEmpty())
-            return;
-        if (m_file.write(m_block) != m_block.size())
-            throw AppFailure(
-                QStringLiteral("Cannot write the file ") + m_path + QStringLiteral(": ") + m_file.errorString());
+        // A short write is followed by another, so that a lasting failure
+        // comes back as an error with its reason instead of a short count.
+        for (qsizetype written = 0; written < m_block.size();) {
+            const qint64 got = m_file.write(m_block.constData() + written, m_block.size() - written);
+            if (got <= 0)
+                throw AppFailure(
+                    QStringLiteral("Cannot write the file ") + m_path + QStringLiteral(": ") + m_file.errorString());
+            written += got;
+        }
         m_block.resize(0);
     }
 
