@@ -5,12 +5,14 @@
 #include "AppFixture.h"
 #include "TempFiles.h"
 #include "app/CaptionedProgressBar.h"
+#include "app/EventPump.h"
 #include "filelist/FileListModel.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 
@@ -125,7 +127,8 @@ private slots:
             QStringLiteral("File should look like:\r/test/1.txt\r/test/2.txt\retc."));
         QCOMPARE(prompts[0].value("icon").toString(), QStringLiteral("none"));
         QCOMPARE(prompts[1].value("title").toString(), AddTitle);
-        QCOMPARE(prompts[1].value("filter").toString(), QStringLiteral("All Files (*.*)"));
+        // Every name can be picked, those without a dot too.
+        QCOMPARE(prompts[1].value("filter").toString(), QStringLiteral("All Files (*)"));
         QCOMPARE(listed(app), QStringList());
     }
 
@@ -151,6 +154,27 @@ private slots:
         app.run(chooseListFiles({ list }));
         app.run(click("PushButton21"));
         QCOMPARE(listed(app), rows);
+    }
+
+    void loadListDoesNotYield()
+    {
+        // A list of several MiB is read without letting other events run:
+        // an event that was waiting sees the whole list loaded.
+        TempFiles files;
+        QByteArray bytes;
+        for (int i = 0; i < 150000; ++i)
+            bytes += "/mail/folder/message-" + QByteArray::number(i) + ".eml\r\n";
+        const QString list = files.write(QStringLiteral("files"), bytes);
+        AppFixture app;
+        app.run(chooseListFiles({ list }));
+        const auto budget = EventPump::budget();
+        EventPump::setBudget(std::chrono::microseconds(0));
+        qsizetype rowsSeenByWaitingEvent = -1;
+        QTimer::singleShot(0, &app.form(), [&] { rowsSeenByWaitingEvent = app.form().fileList().size(); });
+        app.run(click("PushButton21"));
+        EventPump::setBudget(budget);
+        QCOMPARE(app.form().fileList().size(), qsizetype(150000));
+        QTRY_COMPARE(rowsSeenByWaitingEvent, qsizetype(150000));
     }
 
     void loadSeveralListsInOrderPastFailures()

@@ -39,6 +39,35 @@ void makeReadOnly(const QString &path)
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
 }
 
+// Gives its bytes a few at a time, then fails as a disk would.
+class FailingDevice : public QIODevice
+{
+public:
+    explicit FailingDevice(QByteArray bytes)
+        : m_bytes(std::move(bytes))
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (m_at == m_bytes.size()) {
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
+        }
+        const qint64 n = qMin<qint64>(qMin<qint64>(maxSize, 5), m_bytes.size() - m_at);
+        memcpy(data, m_bytes.constData() + m_at, size_t(n));
+        m_at += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_at = 0;
+};
+
 } // namespace
 
 class TestFileListCore : public QObject
@@ -206,6 +235,15 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, rows);
         QCOMPARE(ListFileRows(bytes), rows);
+    }
+
+    void listFileReadFailingPartwayKeepsWholeLines()
+    {
+        FileListModel list;
+        list.append({ QStringLiteral("/before.eml") });
+        FailingDevice device("/a.eml\r\n/b.eml\n/c.e");
+        QVERIFY_THROWS_EXCEPTION(AppFailure, AppendListFileRows(list, device, QStringLiteral("list.txt")));
+        QCOMPARE(list.paths(), (QStringList { "/before.eml", "/a.eml", "/b.eml" }));
     }
 
     void listFileNotFoundSaysSo()

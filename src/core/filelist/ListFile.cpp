@@ -1,11 +1,12 @@
 #include "ListFile.h"
 
 #include "FileListModel.h"
+#include "app/AppFailure.h"
 #include "app/PathTools.h"
 #include "app/Prompts.h"
-#include "extract/FileReaders.h"
-#include "extract/LineSplitter.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 QStringList ListFileRows(QByteArrayView bytes)
@@ -16,16 +17,44 @@ QStringList ListFileRows(QByteArrayView bytes)
     QStringList rows;
     if (bytes.isEmpty())
         return rows; // an empty file lists nothing
-    const std::vector<LineSpan> lines = splitLines(bytes);
-    rows.reserve(qsizetype(lines.size()));
     // Lines are decoded as file names, each on its own, keeping a U+FEFF at
     // the start of a line (the usual file-name decoding would drop it): only
     // the one mark at the very start of the file is not part of a name.
     QStringDecoder decoder(
         QStringConverter::System, QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
-    for (const LineSpan &line : lines)
-        rows.append(decoder.decode(bytes.sliced(line.offset, line.length)));
+    // CR LF, CR and LF each end a line; a line end at the very end adds no
+    // row. (A plain loop: the message readers' splitter yields to the window
+    // system, and a list file is read without yielding.)
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        rows.append(decoder.decode(bytes.sliced(start, i - start)));
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < bytes.size())
+        rows.append(decoder.decode(bytes.sliced(start)));
     return rows;
+}
+
+void AppendListFileRows(FileListModel &list, QIODevice &device, const QString &path)
+{
+    QByteArray bytes;
+    bytes.reserve(qsizetype(qMax<qint64>(0, device.size())));
+    char piece[65536];
+    for (qint64 got; (got = device.read(piece, sizeof piece)) != 0;) {
+        if (got < 0) {
+            // The rows of the lines read whole so far stay.
+            const qsizetype lastEnd = qMax(bytes.lastIndexOf('\n'), bytes.lastIndexOf('\r'));
+            list.append(ListFileRows(QByteArrayView(bytes).first(lastEnd + 1)));
+            throw AppFailure(QStringLiteral("Cannot read %1: %2").arg(path, device.errorString()));
+        }
+        bytes.append(piece, got);
+    }
+    list.append(ListFileRows(bytes));
 }
 
 void LoadListFromTextFile(FileListModel &list, const QString &path, Prompts &prompts)
@@ -34,5 +63,15 @@ void LoadListFromTextFile(FileListModel &list, const QString &path, Prompts &pro
         prompts.info(QStringLiteral("File not found"));
         return;
     }
-    list.append(ListFileRows(readWholeFile(path)));
+    // Read at once, without yielding: a second command cannot run in the
+    // middle of a load and put its rows ahead of this file's.
+    const QFileInfo info(path);
+    if (info.isDir())
+        throw AppFailure(QStringLiteral("Path is a folder, not a file: %1").arg(path));
+    if (!info.isFile())
+        throw AppFailure(QStringLiteral("Not a regular file: %1").arg(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw AppFailure(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
+    AppendListFileRows(list, file, path);
 }

@@ -20,7 +20,8 @@ namespace {
 
 const QString AddFilesTitle = QStringLiteral("Add File(s) - Hold Ctrl to select multiple files");
 const QString EmlFilesFilter = QStringLiteral("EML Files (*.eml)");
-const QString AllFilesFilter = QStringLiteral("All Files (*.*)");
+// "*" rather than "*.*", which would hide names without a dot here.
+const QString AllFilesFilter = QStringLiteral("All Files (*)");
 
 // The paths an open dialog returned, as they are added: a single path
 // unchanged; of several, each is the dialog's folder joined with a name,
