@@ -10,13 +10,14 @@
 
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTest>
 
 namespace {
 
 Form2 *form2(AppFixture &app)
 {
-    return app.form().findChild<Form2 *>(QStringLiteral("Form2"), Qt::FindDirectChildrenOnly);
+    return app.form().form2();
 }
 
 void setMarkers(AppFixture &app, const QString &x, const QString &y)
@@ -53,6 +54,12 @@ private slots:
             window->findChild<QGroupBox *>(QStringLiteral("Frame1"))->findChild<QLineEdit *>(QStringLiteral("Text4")));
         // The main window stays usable meanwhile.
         QVERIFY(app.form().isEnabled());
+        // No owner window: it neither stays above the main window nor
+        // minimises with it, and it still ends with the program.
+        QVERIFY(!window->parentWidget());
+        QPointer<Form2> watched(window);
+        app.restart();
+        QVERIFY(watched.isNull());
     }
 
     void checksComeBeforeTheRun_data()

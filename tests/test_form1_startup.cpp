@@ -4,6 +4,7 @@
 
 #include "AppFixture.h"
 #include "TempFiles.h"
+#include "extract/Form2.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -13,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QToolTip>
 
 class TestForm1Startup : public QObject
 {
@@ -208,6 +210,44 @@ private slots:
         app.dropFiles({ QStringLiteral("/tmp/with blank/a #1 %20.eml") });
         QCOMPARE(app.rows(QStringLiteral("ListView1")),
             (QList<QStringList> { { QStringLiteral("/tmp/with blank/a #1 %20.eml") } }));
+    }
+
+    void rowTooltipsKeepTheGuidance()
+    {
+        AppFixture app;
+        const QString shortPath = QStringLiteral("/m/a.eml");
+        const QString longPath = QStringLiteral("/m/") + QString(300, QLatin1Char('x')) + QStringLiteral(".eml");
+        app.dropFiles({ shortPath, longPath });
+        auto *view = app.form().findChild<QTableView *>(QStringLiteral("ListView1"));
+        auto tipOverRow = [&](int row) {
+            QToolTip::hideText();
+            const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+            QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(view->viewport(), &help);
+            return QToolTip::text();
+        };
+        // A row that fits shows the list's guidance; one cut off adds its
+        // whole text on a second line.
+        QCOMPARE(tipOverRow(0), view->toolTip());
+        QCOMPARE(tipOverRow(1), view->toolTip() + QLatin1Char('\n') + longPath);
+    }
+
+    void textBoxesTakeTextsOfAnyLength()
+    {
+        AppFixture app;
+        app.run(R"({"click":"PushButton4"})");
+        const QString longText(40000, QLatin1Char('q'));
+        int boxes = 0;
+        for (QWidget *window : { static_cast<QWidget *>(&app.form()), static_cast<QWidget *>(app.form().form2()) }) {
+            for (const char *name : { "Text1", "Text2", "Text5", "Text3", "Text4" }) {
+                if (auto *box = window->findChild<QLineEdit *>(QString::fromLatin1(name))) {
+                    box->setText(longText);
+                    QCOMPARE(box->text().size(), longText.size());
+                    ++boxes;
+                }
+            }
+        }
+        QCOMPARE(boxes, 5);
     }
 };
 

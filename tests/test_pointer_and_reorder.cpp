@@ -3,6 +3,8 @@
 
 #include "AppFixture.h"
 #include "TempFiles.h"
+#include "extract/Form2.h"
+#include "extract/Form3.h"
 #include "filelist/FileListModel.h"
 #include "guide/FileListReorder.h"
 
@@ -96,7 +98,8 @@ private slots:
         QFETCH(QString, frame);
         AppFixture app;
         app.run(QJsonObject { { "click", opener } });
-        auto *secondary = app.form().findChild<QWidget *>(window);
+        QWidget *secondary = window == QStringLiteral("Form2") ? static_cast<QWidget *>(app.form().form2())
+                                                               : static_cast<QWidget *>(app.form().form3());
         QVERIFY(secondary);
         for (const QString &name : buttons) {
             enter(secondary->findChild<QPushButton *>(name));

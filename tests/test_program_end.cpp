@@ -3,10 +3,21 @@
 // the program runs it, the main window is closed, and the loop must end.
 
 #include "AppFixture.h"
+#include "extract/Form2.h"
+#include "extract/Form3.h"
 
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
+
+namespace {
+// The extraction window of that name, once opened.
+QWidget *secondary(Form1 &main, const QString &name)
+{
+    return name == QStringLiteral("Form2") ? static_cast<QWidget *>(main.form2())
+                                           : static_cast<QWidget *>(main.form3());
+}
+} // namespace
 
 class TestProgramEnd : public QObject
 {
@@ -43,7 +54,7 @@ private slots:
             app.run(QJsonObject { { "click", opener } });
             if (state == QStringLiteral("hidden"))
                 app.run(QJsonObject { { "close", name } });
-            QWidget *window = main.findChild<QWidget *>(name, Qt::FindDirectChildrenOnly);
+            QWidget *window = secondary(main, name);
             QVERIFY(window);
             QCOMPARE(window->isVisible(), state == QStringLiteral("open"));
         }
@@ -60,7 +71,7 @@ private slots:
         QVERIFY(main.AppClosing);
         QVERIFY(!main.isVisible());
         for (const char *name : { "Form2", "Form3" }) {
-            if (QWidget *window = main.findChild<QWidget *>(QString::fromLatin1(name)))
+            if (QWidget *window = secondary(main, QString::fromLatin1(name)))
                 QVERIFY(!window->isVisible());
         }
         QVERIFY(app.messageTexts().isEmpty());

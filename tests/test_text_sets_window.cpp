@@ -18,7 +18,7 @@ namespace {
 
 Form3 *form3(AppFixture &app)
 {
-    return app.form().findChild<Form3 *>(QStringLiteral("Form3"), Qt::FindDirectChildrenOnly);
+    return app.form().form3();
 }
 
 QStringList setList(AppFixture &app)

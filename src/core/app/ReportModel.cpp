@@ -29,7 +29,7 @@ QVariant ReportModel::headerData(int section, Qt::Orientation orientation, int r
 
 QVariant ReportModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+    if (!index.isValid() || role != Qt::DisplayRole)
         return QVariant();
     return cellPreview(index.row(), index.column());
 }

@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "CaptionedProgressBar.h"
+#include "RowToolTips.h"
 #include "WindowLook.h"
 #include "app/AppTitle.h"
 #include "app/ErrorTrap.h"
@@ -8,6 +9,8 @@
 #include "app/PathTools.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
+#include "extract/Form2.h"
+#include "extract/Form3.h"
 #include "filelist/FileListModel.h"
 #include "guide/FileListReorder.h"
 #include "guide/PointerCues.h"
@@ -30,6 +33,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace {
 
 const QString FileListTip = QStringLiteral("Drag and drop files here. Double-click item to remove it. Move | line to "
@@ -45,6 +50,7 @@ QTableView *makeReportList(QWidget *parent, const QString &name, const QString &
     auto *view = new QTableView(parent);
     view->setObjectName(name);
     view->setToolTip(tip);
+    view->setItemDelegate(new RowToolTips(view));
     view->setShowGrid(false);
     view->setWordWrap(false);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -102,6 +108,8 @@ void Form1::buildControls()
     auto textBox = [&](const QString &name) {
         auto *t = new QLineEdit(this);
         t->setObjectName(name);
+        // Texts of any length (the default cuts them at 32,767 characters).
+        t->setMaxLength(std::numeric_limits<int>::max());
         return t;
     };
 
@@ -314,6 +322,11 @@ void Form1::restoreCheckBox(QCheckBox *box, const QString &key)
 void Form1::closeEvent(QCloseEvent *event)
 {
     Form_QueryUnload();
+    // The extraction windows have no owner window: they close with this one.
+    for (QWidget *window : { static_cast<QWidget *>(m_form2.get()), static_cast<QWidget *>(m_form3.get()) }) {
+        if (window)
+            window->close();
+    }
     event->accept();
     emit closed();
 }

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 class CaptionedProgressBar;
 class FileListModel;
@@ -68,6 +69,10 @@ public:
     // The hand pointer loaded at start, if its file was found.
     const QCursor *handPointer() const { return m_hasHandPointer ? &m_handPointer : nullptr; }
     FileListReorder &fileListReorder() { return *m_reorder; }
+    // The two extraction windows once first opened (null before): windows of
+    // their own, not children of this one, ended when it is.
+    Form2 *form2() const { return m_form2.get(); }
+    Form3 *form3() const { return m_form3.get(); }
 
     // Whether a spreadsheet application is there to take the results; says
     // so when it is not (results/Form1SpreadsheetExport.cpp).
@@ -155,8 +160,8 @@ private:
     bool m_longCommandRunning = false;
     // The two secondary windows, created on first opening; children of this
     // window, so they end with it.
-    Form2 *m_form2 = nullptr;
-    Form3 *m_form3 = nullptr;
+    std::unique_ptr<Form2> m_form2;
+    std::unique_ptr<Form3> m_form3;
 };
 
 // Holds the long-command slot of the main window for one command.

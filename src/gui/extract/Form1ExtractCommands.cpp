@@ -199,7 +199,7 @@ void Form1::PushButton4_Click()
     ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton4_Click"));
     trap.step(100, [&] {
         if (!m_form2) {
-            m_form2 = new Form2(*this);
+            m_form2 = std::make_unique<Form2>(*this);
             m_form2->Form_Load();
         }
     });
@@ -215,7 +215,7 @@ void Form1::PushButton15_Click()
     ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton15_Click"));
     trap.step(100, [&] {
         if (!m_form3) {
-            m_form3 = new Form3(*this);
+            m_form3 = std::make_unique<Form3>(*this);
             m_form3->Form_Load();
         }
     });

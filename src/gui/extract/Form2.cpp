@@ -18,11 +18,15 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace {
 QLineEdit *markerBox(QGroupBox *frame, const QString &name)
 {
     auto *box = new QLineEdit(frame);
     box->setObjectName(name);
+    // Markers of any length (the default cuts them at 32,767 characters).
+    box->setMaxLength(std::numeric_limits<int>::max());
     box->setMinimumHeight(27);
     auto *layout = new QVBoxLayout(frame);
     layout->addWidget(box);

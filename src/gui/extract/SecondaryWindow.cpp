@@ -13,7 +13,7 @@
 #include <QPushButton>
 
 SecondaryWindow::SecondaryWindow(Form1 &mainWindow, const QString &name, const QString &caption)
-    : QWidget(&mainWindow, Qt::Window)
+    : QWidget(nullptr, Qt::Window)
     , m_main(mainWindow)
 {
     setObjectName(name);

@@ -10,8 +10,8 @@ class Prompts;
 class QPushButton;
 class SettingsStore;
 
-// What the two extraction windows share: a separate top-level window owned
-// by the main window (not modal, ended with it), hidden rather than closed
+// What the two extraction windows share: a top-level window of its own (no
+// owner window, not modal; the main window ends it), hidden rather than closed
 // while the program runs, its load steps' common part, its hand pointer and
 // its own busy pointer.
 class SecondaryWindow : public QWidget
