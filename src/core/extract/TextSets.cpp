@@ -22,9 +22,10 @@ QString join(const QStringList &sets)
 } // namespace TextSets
 
 namespace {
+// Blank: empty once its spaces are removed. A line of tabs is a set.
 bool isBlankLine(QByteArrayView line)
 {
-    return std::all_of(line.begin(), line.end(), [](char c) { return c == ' ' || c == '\t'; });
+    return std::all_of(line.begin(), line.end(), [](char c) { return c == ' '; });
 }
 } // namespace
 

@@ -19,7 +19,7 @@ QString join(const QStringList &sets);
 
 } // namespace TextSets
 
-// Appends the lines of a text file that are not blank (spaces and tabs only)
-// to the set list, each as it stands, untrimmed. The file is read with the
+// Appends the lines of a text file that are not blank (spaces only; a line
+// of tabs is a set) to the set list, each as it stands, untrimmed. The file is read with the
 // line reader; a path that does not exist shows "File not found" instead.
 void LoadSetItemsFromFile(QStringList &setList, const QString &path, Prompts &prompts);
