@@ -7,6 +7,7 @@
 #include "TempFiles.h"
 #include "app/ErrorTrap.h"
 #include "app/EventPump.h"
+#include "results/HandOff.h"
 #include "results/ResultsModel.h"
 #include "results/ResultsWorkbook.h"
 #include "results/WorkbookFiles.h"
@@ -279,6 +280,26 @@ private slots:
         }
         QFile::remove(folder.filePath(QStringLiteral("Results-testnew.xlsx")));
         QFile::remove(folder.filePath(QStringLiteral("testother.txt")));
+    }
+
+    void handOffTellsWhetherTheProgramTookTheFile_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("taken");
+        const QString sh = QStringLiteral("sh");
+        QTest::newRow("ends well (passed to a running one)") << sh << QStringList { "-c", "exit 0" } << true;
+        QTest::newRow("gives up at once") << sh << QStringList { "-c", "echo Application Error >&2; exit 1" } << false;
+        QTest::newRow("still running after the wait") << sh << QStringList { "-c", "sleep 3" } << true;
+        QTest::newRow("no such program") << QStringLiteral("/nonexistent/office") << QStringList() << false;
+    }
+
+    void handOffTellsWhetherTheProgramTookTheFile()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, taken);
+        QCOMPARE(HandOff::startAndWatch(program, arguments, std::chrono::milliseconds(500)), taken);
     }
 };
 

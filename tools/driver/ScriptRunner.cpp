@@ -165,8 +165,10 @@ QString ScriptRunner::runStep(const QJsonObject &step)
     } else if (step.contains(QStringLiteral("dump"))) {
         return dump(step);
     } else if (step.contains(QStringLiteral("spreadsheet"))) {
-        m_prompts.setSpreadsheetInstalled(
-            step.value(QStringLiteral("spreadsheet")).toString() != QStringLiteral("absent"));
+        // "absent": no application; "refuses": one that gives up on the workbook.
+        const QString state = step.value(QStringLiteral("spreadsheet")).toString();
+        m_prompts.setSpreadsheetInstalled(state != QStringLiteral("absent"));
+        m_prompts.setSpreadsheetRefuses(state == QStringLiteral("refuses"));
     } else if (step.contains(QStringLiteral("trace"))) {
         if (step.value(QStringLiteral("trace")).toString() != QStringLiteral("progress"))
             return QStringLiteral("only \"progress\" can be traced");

@@ -108,12 +108,20 @@ void ScriptedPrompts::shellOpen(const QString &target)
 
 bool ScriptedPrompts::spreadsheetAvailable()
 {
+    if (m_realSpreadsheet)
+        return m_realSpreadsheet->spreadsheetAvailable();
     return m_spreadsheetInstalled;
 }
 
 bool ScriptedPrompts::openSpreadsheet(const QString &workbookPath)
 {
-    if (!m_spreadsheetInstalled)
+    if (m_realSpreadsheet) {
+        const bool taken = m_realSpreadsheet->openSpreadsheet(workbookPath);
+        report({ { QStringLiteral("prompt"), QStringLiteral("spreadsheet") },
+            { QStringLiteral("workbook"), workbookPath }, { QStringLiteral("taken"), taken } });
+        return taken;
+    }
+    if (!m_spreadsheetInstalled || m_spreadsheetRefuses)
         return false;
     m_workbooks.append(workbookPath);
     report(

@@ -25,6 +25,9 @@ public:
     void queueAnswers(const QJsonArray &answers);
     qsizetype pendingAnswers() const { return m_answers.size(); }
     void setSpreadsheetInstalled(bool installed) { m_spreadsheetInstalled = installed; }
+    void setSpreadsheetRefuses(bool refuses) { m_spreadsheetRefuses = refuses; }
+    // The real spreadsheet hand-off instead of a recorded one.
+    void useRealSpreadsheet(Prompts *real) { m_realSpreadsheet = real; }
 
     QString clipboard() const { return m_clipboard; }
     bool clipboardSet() const { return m_clipboardSet; }
@@ -53,5 +56,7 @@ private:
     QString m_clipboard;
     bool m_clipboardSet = false;
     bool m_spreadsheetInstalled = true;
+    bool m_spreadsheetRefuses = false;
+    Prompts *m_realSpreadsheet = nullptr;
     QStringList m_workbooks;
 };

@@ -1,14 +1,17 @@
 // tollervane-drive: runs the real windows from a script of JSON Lines and
 // writes what the program showed as JSON Lines on standard output.
 //
-//   tollervane-drive [--program-dir DIR] [--config-dir DIR] SCRIPT
+//   tollervane-drive [--program-dir DIR] [--config-dir DIR] [--real-spreadsheet] SCRIPT
 //
 // SCRIPT is a path, or - for standard input. Without --config-dir the run
-// uses a fresh settings folder of its own, never the user's settings.
+// uses a fresh settings folder of its own, never the user's settings. With
+// --real-spreadsheet the workbook export hands its workbook to the real
+// spreadsheet application, as the program does.
 
 #include "ScriptRunner.h"
 #include "ScriptedPrompts.h"
 #include "app/Form1.h"
+#include "app/QtPrompts.h"
 #include "app/SettingsStore.h"
 
 #include <QApplication>
@@ -28,7 +31,7 @@ void writeLine(const QJsonObject &object)
 
 int usage()
 {
-    std::fputs("usage: tollervane-drive [--program-dir DIR] [--config-dir DIR] SCRIPT\n", stderr);
+    std::fputs("usage: tollervane-drive [--program-dir DIR] [--config-dir DIR] [--real-spreadsheet] SCRIPT\n", stderr);
     return 2;
 }
 } // namespace
@@ -42,12 +45,15 @@ int main(int argc, char *argv[])
     QString programDir = QCoreApplication::applicationDirPath();
     QString configDir;
     QString scriptPath;
+    bool realSpreadsheet = false;
     const QStringList args = QCoreApplication::arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] == QStringLiteral("--program-dir") && i + 1 < args.size())
             programDir = args[++i];
         else if (args[i] == QStringLiteral("--config-dir") && i + 1 < args.size())
             configDir = args[++i];
+        else if (args[i] == QStringLiteral("--real-spreadsheet"))
+            realSpreadsheet = true;
         else if (scriptPath.isEmpty())
             scriptPath = args[i];
         else
@@ -75,6 +81,9 @@ int main(int argc, char *argv[])
         configDir = ownConfig.path();
     SettingsStore settings(SettingsStore::filePathInConfigDir(configDir));
     ScriptedPrompts prompts(writeLine);
+    QtPrompts realPrompts;
+    if (realSpreadsheet)
+        prompts.useRealSpreadsheet(&realPrompts);
 
     int status = 0;
     {

@@ -1,5 +1,7 @@
 #include "QtPrompts.h"
 
+#include "results/HandOff.h"
+
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -108,10 +110,19 @@ bool QtPrompts::spreadsheetAvailable()
 
 bool QtPrompts::openSpreadsheet(const QString &workbookPath)
 {
+    // A new untitled document made from the workbook, left unsaved. An
+    // office that gives up at once (one built without windows, say) passes
+    // the workbook on to the desktop's default application.
     const QString office = officeExecutable();
-    if (!office.isEmpty()) {
-        // A new untitled document made from the workbook, left unsaved.
-        return QProcess::startDetached(office, { QStringLiteral("--calc"), QStringLiteral("-n"), workbookPath });
-    }
+    if (!office.isEmpty()
+        && HandOff::startAndWatch(office, { QStringLiteral("--calc"), QStringLiteral("-n"), workbookPath }))
+        return true;
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    // The desktop's opener, watched the same way (opening the address alone
+    // cannot tell whether anything took the file).
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty())
+        return HandOff::startAndWatch(opener, { workbookPath });
+#endif
     return QDesktopServices::openUrl(QUrl::fromLocalFile(workbookPath));
 }

@@ -1,4 +1,3 @@
-#include "app/AppFailure.h"
 #include "app/ErrorTrap.h"
 #include "app/Form1.h"
 #include "app/Prompts.h"
@@ -10,6 +9,14 @@
 #include <QFile>
 
 #include <memory>
+
+namespace {
+// The two messages a user without a spreadsheet application sees in turn.
+const QString NoSpreadsheetAtAll = QStringLiteral(
+    "Excel is not installed on this computer. You need to have it installed to use this software without error.");
+const QString NoSpreadsheetForThis
+    = QStringLiteral("Excel is not installed on this computer. You need to have it installed to use this feature.");
+} // namespace
 
 // Save Results As Excel File: the results are written to a workbook file,
 // which is then handed to the spreadsheet application as a new, unsaved
@@ -26,8 +33,7 @@ bool Form1::SaveResultsAsExcelFileIsExcelInstalled()
     }
     if (!installed) {
         try {
-            prompts().info(QStringLiteral("Excel is not installed on this computer. You need to have it installed to "
-                                          "use this software without error."));
+            prompts().info(NoSpreadsheetAtAll);
         } catch (const std::exception &) { }
     }
     return installed;
@@ -43,8 +49,7 @@ void Form1::PushButton12_Click()
     trap.step(100, [&] {
         installed = SaveResultsAsExcelFileIsExcelInstalled();
         if (!installed)
-            prompts().info(QStringLiteral(
-                "Excel is not installed on this computer. You need to have it installed to use this feature."));
+            prompts().info(NoSpreadsheetForThis);
     });
     if (!installed || results().size() == 0)
         return;
@@ -63,13 +68,18 @@ void Form1::PushButton12_Click()
         WriteResultsWorkbook(results(), *workbook, trap, 108);
         cutTexts = workbook->cutTexts();
         const bool written = trap.step(114, [&] { workbook->finish(); });
+        bool handedOver = false;
         if (written && !AppClosing) {
             trap.step(116, [&] {
-                if (!prompts().openSpreadsheet(workbookPath))
-                    throw AppFailure(QStringLiteral("The spreadsheet application could not be started."));
+                handedOver = prompts().openSpreadsheet(workbookPath);
+                // Nothing took the workbook: the same as no application.
+                if (!handedOver) {
+                    prompts().info(NoSpreadsheetAtAll);
+                    prompts().info(NoSpreadsheetForThis);
+                }
             });
         }
-        if (!written)
+        if (!handedOver)
             QFile::remove(workbookPath);
     } else if (!workbookPath.isEmpty()) {
         QFile::remove(workbookPath);
