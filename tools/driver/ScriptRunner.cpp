@@ -5,6 +5,8 @@
 #include "app/Form1.h"
 #include "app/ReportModel.h"
 #include "app/SettingsStore.h"
+#include "app/StatusLine.h"
+#include "filelist/FileListModel.h"
 #include "results/ResultsModel.h"
 
 #include <QAbstractButton>
@@ -22,6 +24,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTextEdit>
+#include <QTimer>
+
+#include <memory>
 
 ScriptRunner::ScriptRunner(Form1 &form, ScriptedPrompts &prompts, SettingsStore &settings, Sink sink)
     : m_form(form)
@@ -169,6 +174,8 @@ QString ScriptRunner::runStep(const QJsonObject &step)
         const QString state = step.value(QStringLiteral("spreadsheet")).toString();
         m_prompts.setSpreadsheetInstalled(state != QStringLiteral("absent"));
         m_prompts.setSpreadsheetRefuses(state == QStringLiteral("refuses"));
+    } else if (step.contains(QStringLiteral("stop"))) {
+        return armStop(step.value(QStringLiteral("stop")).toObject());
     } else if (step.contains(QStringLiteral("trace"))) {
         if (step.value(QStringLiteral("trace")).toString() != QStringLiteral("progress"))
             return QStringLiteral("only \"progress\" can be traced");
@@ -184,6 +191,42 @@ QString ScriptRunner::runStep(const QJsonObject &step)
             .arg(QString::fromUtf8(QJsonDocument(step).toJson(QJsonDocument::Compact)));
     }
     return error;
+}
+
+QString ScriptRunner::armStop(const QJsonObject &when)
+{
+    // One press: each trigger takes itself away when it fires.
+    auto press = std::make_shared<std::function<void()>>();
+    auto connections = std::make_shared<QList<QMetaObject::Connection>>();
+    *press = [this, connections] {
+        for (const QMetaObject::Connection &connection : std::as_const(*connections))
+            QObject::disconnect(connection);
+        connections->clear();
+        m_form.requestStop();
+    };
+    if (when.contains(QStringLiteral("progress"))) {
+        const double at = when.value(QStringLiteral("progress")).toDouble();
+        connections->append(QObject::connect(&m_form.progressBar(), &CaptionedProgressBar::progressChanged, &m_form,
+            [press, at](double value, const QString &) {
+                if (value >= at)
+                    (*press)();
+            }));
+    } else if (when.contains(QStringLiteral("rows"))) {
+        const qsizetype at = when.value(QStringLiteral("rows")).toInteger();
+        for (ReportModel *list :
+            { static_cast<ReportModel *>(&m_form.fileList()), static_cast<ReportModel *>(&m_form.results()) }) {
+            connections->append(QObject::connect(list, &QAbstractItemModel::rowsInserted, &m_form, [press, list, at] {
+                if (list->size() >= at)
+                    (*press)();
+            }));
+        }
+    } else if (when.value(QStringLiteral("now")).toBool()) {
+        // Pressed at the first yield of the next command.
+        QTimer::singleShot(0, &m_form, [this] { m_form.requestStop(); });
+    } else {
+        return QStringLiteral("\"stop\" takes {\"progress\":N}, {\"rows\":N} or {\"now\":true}");
+    }
+    return QString();
 }
 
 QString ScriptRunner::dump(const QJsonObject &step)
@@ -231,6 +274,8 @@ QString ScriptRunner::dump(const QJsonObject &step)
         out.insert(QStringLiteral("widths"), widths);
         out.insert(QStringLiteral("enabled"), view->isEnabled());
         out.insert(QStringLiteral("rows"), rows);
+    } else if (auto *status = qobject_cast<StatusLine *>(w)) {
+        out.insert(QStringLiteral("text"), status->text());
     } else if (auto *bar = qobject_cast<CaptionedProgressBar *>(w)) {
         out.insert(QStringLiteral("value"), bar->progress());
         out.insert(QStringLiteral("text"), bar->caption());

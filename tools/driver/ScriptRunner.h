@@ -37,4 +37,6 @@ private:
     SettingsStore &m_settings;
     Sink m_sink;
     bool m_tracingProgress = false;
+    // Arms one press of Stop during the next command.
+    QString armStop(const QJsonObject &when);
 };

@@ -96,8 +96,12 @@ bool FolderScan::examine(const QString &folder, QStringList &found)
     const QString canonicalPrefix
         = canonical.endsWith(PathTools::Separator) ? canonical : canonical + PathTools::Separator;
     FolderContents contents = ListFolderContents(folder, m_filePattern);
-    if (!m_filePattern.isEmpty())
+    if (!m_filePattern.isEmpty()) {
+        m_filesFound += contents.files.size();
+        if (m_report)
+            m_report(folder, m_filesFound);
         m_keptFiles.insert(folder, std::move(contents.files));
+    }
     for (const Subfolder &subfolder : std::as_const(contents.subfolders)) {
         EventPump::yield();
         if (stopping())

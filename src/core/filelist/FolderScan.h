@@ -38,6 +38,12 @@ public:
     // match the pattern are kept, so that the file-adding loop need not read
     // the folder a second time.
     void keepFilesMatching(const QString &pattern) { m_filePattern = pattern; }
+    // Told of each folder whose files the scan reads, with the number of
+    // files kept so far, so that a long scan can show how far it got.
+    void setProgressReport(std::function<void(const QString &folder, qsizetype filesFound)> report)
+    {
+        m_report = std::move(report);
+    }
     // The names GetFilesInFolder would give for a folder list entry and the
     // pattern, if the scan read that folder with that pattern; else null.
     const QStringList *keptFiles(const QString &folder, const QString &pattern) const;
@@ -65,6 +71,8 @@ private:
     QHash<QString, bool> m_passesUp;
     QString m_filePattern;
     QHash<QString, QStringList> m_keptFiles;
+    std::function<void(const QString &, qsizetype)> m_report;
+    qsizetype m_filesFound = 0;
 };
 
 // The same, for one call.

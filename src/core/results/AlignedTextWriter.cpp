@@ -7,6 +7,7 @@
 #include "app/ErrorTrap.h"
 #include "app/EventPump.h"
 #include "app/PathTools.h"
+#include "app/StopRequest.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -34,6 +35,17 @@ public:
     { }
 
     QString caption() const { return m_caption; }
+    qsizetype rowsWritten() const { return m_rowsWritten; }
+
+    // Stop is taken until the file is written in place: from then on the old
+    // file is gone already, and a whole new one is better than part of one.
+    bool stopAsked()
+    {
+        if (StopRequest::asked() && !(m_file.isOpen() && m_file.directWriteFallback()))
+            m_stopped = true;
+        return m_stopped;
+    }
+    bool stopped() const { return m_stopped; }
 
     void showProgress(double value, const QString &caption)
     {
@@ -61,6 +73,8 @@ public:
             qsizetype width = characterCount(m_cells.header(c));
             for (qsizetype r = 0; r < m_cells.rowCount(); ++r) {
                 EventPump::yield();
+                if (stopAsked())
+                    return;
                 if (r >= m_cells.rowCount())
                     break;
                 width = std::max(width, m_cells.cell(r, c).characters);
@@ -110,8 +124,11 @@ public:
         const qsizetype lead = n / 2000;
         for (qsizetype r = 0; r < n; ++r) {
             EventPump::yield();
+            if (stopAsked())
+                return;
             if (!appendRow(r))
                 break;
+            m_rowsWritten = r + 1;
             if (m_bar) {
                 const qsizetype rowNumber = r + 1;
                 EventPump::yield();
@@ -191,11 +208,14 @@ private:
     QSaveFile m_file;
     std::vector<qsizetype> m_widths;
     QByteArray m_block;
+    qsizetype m_rowsWritten = 0;
+    bool m_stopped = false;
 };
 
 } // namespace
 
-void SaveListviewProperlySpaced(const ResultsModel &list, const QString &path, ProgressDisplay *bar, Prompts &prompts)
+TextSaveOutcome SaveListviewProperlySpaced(
+    const ResultsModel &list, const QString &path, ProgressDisplay *bar, Prompts &prompts)
 {
     ErrorTrap trap(prompts, QStringLiteral("Main.SaveListviewProperlySpaced"));
     AlignedTextSave save(list, path, bar);
@@ -203,13 +223,14 @@ void SaveListviewProperlySpaced(const ResultsModel &list, const QString &path, P
     trap.step(100, [&] { save.showProgress(1, save.caption()); });
     trap.step(102, [&] { save.measureWidths(); });
     trap.step(104, [&] { save.showProgress(10, save.caption()); });
-    // After a failure to create or write the file nothing more is written,
-    // and the file is not committed: whatever was there before stays.
-    bool writing = trap.step(106, [&] { save.create(); });
+    // After a failure to create or write the file, or a stop, nothing more
+    // is written and the file is not committed: whatever was there stays.
+    bool saved = false;
+    bool writing = !save.stopped() && trap.step(106, [&] { save.create(); });
     writing = writing && trap.step(108, [&] { save.writeHeader(); });
     if (writing)
         trap.step(110, [&] { save.showProgress(20, save.caption()); });
-    writing = writing && trap.step(112, [&] { save.writeRows(); });
+    writing = writing && trap.step(112, [&] { save.writeRows(); }) && !save.stopped();
     if (writing) {
         trap.step(114, [&] {
             if (bar) {
@@ -217,7 +238,8 @@ void SaveListviewProperlySpaced(const ResultsModel &list, const QString &path, P
                 bar->setCaption(QStringLiteral("Done."));
             }
         });
-        trap.step(116, [&] { save.commit(); });
+        saved = trap.step(116, [&] { save.commit(); });
     }
     trap.step(118, [&] { save.resetProgress(); });
+    return { saved, save.stopped(), save.rowsWritten() };
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 class Prompts;
 class ProgressDisplay;
@@ -16,4 +17,14 @@ class ResultsModel;
 // fails leaves any file of that name as it was. A failure is reported once,
 // by this procedure's own error box, and nothing more is written. The bar,
 // when given, shows the progress and ends at 0 and "Progress Bar".
-void SaveListviewProperlySpaced(const ResultsModel &list, const QString &path, ProgressDisplay *bar, Prompts &prompts);
+//
+// A stop request (see StopRequest) ends the save before the file is
+// replaced, unless the file is being written in place.
+struct TextSaveOutcome
+{
+    bool saved = false; // the file is there, whole
+    bool stopped = false;
+    qsizetype rowsWritten = 0;
+};
+TextSaveOutcome SaveListviewProperlySpaced(
+    const ResultsModel &list, const QString &path, ProgressDisplay *bar, Prompts &prompts);

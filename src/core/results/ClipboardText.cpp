@@ -4,6 +4,7 @@
 #include "ResultCells.h"
 #include "ResultsModel.h"
 #include "app/EventPump.h"
+#include "app/StopRequest.h"
 
 #include <algorithm>
 #include <vector>
@@ -26,23 +27,27 @@ qsizetype trailingBlanks(const ResultCell &cell)
 
 } // namespace
 
-QString ClipboardTextOf(const ResultsModel &list)
+QString ClipboardTextOf(const ResultsModel &list, const std::vector<qsizetype> *rows)
 {
     ResultCells cells(list);
     const int columns = cells.columnCount();
     if (columns == 0)
         return QString();
+    const qsizetype count = rows ? qsizetype(rows->size()) : cells.rowCount();
+    const auto rowAt = [&](qsizetype i) { return rows ? (*rows)[size_t(i)] : i; };
 
     // Widths over the rows only; the headers do not count. The same pass
     // adds up the size of the text, so that it is allocated once.
     std::vector<qsizetype> widths(size_t(columns), 0);
     qsizetype lastColumnKept = 0;
     for (int c = 0; c < columns; ++c) {
-        for (qsizetype r = 0; r < cells.rowCount(); ++r) {
+        for (qsizetype i = 0; i < count; ++i) {
             EventPump::yield();
-            if (r >= cells.rowCount())
+            if (StopRequest::asked())
+                return QString();
+            if (rowAt(i) >= cells.rowCount())
                 break;
-            const ResultCell cell = cells.cell(r, c);
+            const ResultCell cell = cells.cell(rowAt(i), c);
             widths[size_t(c)] = std::max(widths[size_t(c)], cell.characters);
             if (c == columns - 1)
                 lastColumnKept += cell.characters - trailingBlanks(cell);
@@ -53,19 +58,21 @@ QString ClipboardTextOf(const ResultsModel &list)
         padded += widths[size_t(c)] + 1;
 
     QString text;
-    text.reserve(cells.rowCount() * (padded + 2) + lastColumnKept);
-    for (qsizetype r = 0; r < cells.rowCount(); ++r) {
+    text.reserve(count * (padded + 2) + lastColumnKept);
+    for (qsizetype i = 0; i < count; ++i) {
         EventPump::yield();
         const qsizetype lineStart = text.size();
         for (int c = 0; c < columns; ++c) {
             EventPump::yield();
+            if (StopRequest::asked())
+                return QString();
             // Rows may have gone during the yield: the text ends with the
             // last whole line.
-            if (r >= cells.rowCount()) {
+            if (rowAt(i) >= cells.rowCount()) {
                 text.truncate(lineStart);
                 return text;
             }
-            const ResultCell cell = cells.cell(r, c);
+            const ResultCell cell = cells.cell(rowAt(i), c);
             ResultCells::appendText(text, cell);
             // A text that outgrew its column while we yielded gets no padding.
             const qsizetype pad = widths[size_t(c)] - cell.characters;
@@ -90,6 +97,9 @@ bool CopyListviewToClipboard(const ResultsModel &list, Prompts &prompts)
     if (list.size() == 0)
         return true;
     const QString text = ClipboardTextOf(list);
+    // Stopped: the clipboard keeps what it had.
+    if (StopRequest::asked())
+        return false;
     ClearClipboard(prompts);
     return SetClipboardText(prompts, text);
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <vector>
+
 class Prompts;
 class ResultsModel;
 
@@ -9,10 +11,12 @@ class ResultsModel;
 // column but the last is padded with spaces to its widest text over all rows
 // and followed by a tab; the last column's text loses its trailing blanks;
 // every line ends with CR LF. Widths are counted in characters. Yields once
-// per row per column while measuring and building.
-QString ClipboardTextOf(const ResultsModel &list);
+// per row per column while measuring and building. With rows given, only
+// those rows, in that order. A stop request ends it with an empty text.
+QString ClipboardTextOf(const ResultsModel &list, const std::vector<qsizetype> *rows = nullptr);
 
 // Puts the clipboard text of the list on the clipboard. An empty list leaves
 // the clipboard as it was. Returns false only when the clipboard refused the
-// text on every attempt.
+// text on every attempt, or a stop request came first (the clipboard keeps
+// what it had).
 bool CopyListviewToClipboard(const ResultsModel &list, Prompts &prompts);

@@ -6,6 +6,7 @@
 #include "WorkbookWriter.h"
 #include "app/ErrorTrap.h"
 #include "app/EventPump.h"
+#include "app/StopRequest.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ void WriteResultsWorkbook(const ResultsModel &list, WorkbookWriter &workbook, Er
         });
     }
     const qsizetype rows = cells.rowCount();
-    for (qsizetype r = 0; r < rows; ++r) {
+    for (qsizetype r = 0; r < rows && !StopRequest::asked(); ++r) {
         trap.step(firstMark + 2, [&] { EventPump::yield(); });
         for (int c = 0; c < columns; ++c) {
             trap.step(firstMark + 4, [&] {

@@ -14,5 +14,6 @@ class WorkbookWriter;
 // the export ends early when the rows it has yet to write are gone. Each cell
 // is written as a step of the trap (line marks firstMark for a header cell,
 // firstMark + 2 for a row, firstMark + 4 for a data cell): a cell that fails
-// is reported, left empty, and the rest is still written.
+// is reported, left empty, and the rest is still written. A stop request
+// (StopRequest) ends it before the next row.
 void WriteResultsWorkbook(const ResultsModel &list, WorkbookWriter &workbook, ErrorTrap &trap, int firstMark);

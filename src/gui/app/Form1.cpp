@@ -2,6 +2,7 @@
 
 #include "CaptionedProgressBar.h"
 #include "RowToolTips.h"
+#include "StatusLine.h"
 #include "WindowLook.h"
 #include "app/AppTitle.h"
 #include "app/ErrorTrap.h"
@@ -9,6 +10,7 @@
 #include "app/PathTools.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
+#include "app/StopRequest.h"
 #include "extract/Form2.h"
 #include "extract/Form3.h"
 #include "filelist/FileListModel.h"
@@ -45,12 +47,14 @@ const QString ResultsTip
 // A report-style list: a header with resizable columns, whole rows selected,
 // one fixed row height. A table view keeps no per-row layout state, so lists
 // of millions of rows grow and scroll at a constant cost per batch.
-QTableView *makeReportList(QWidget *parent, const QString &name, const QString &tip)
+QTableView *makeReportList(QWidget *parent, const QString &name, const QString &tip, RowToolTips::PathColumn paths)
 {
     auto *view = new QTableView(parent);
     view->setObjectName(name);
     view->setToolTip(tip);
-    view->setItemDelegate(new RowToolTips(view));
+    view->setItemDelegate(new RowToolTips(paths, view));
+    // The last column takes the rest of the width as the window grows.
+    view->horizontalHeader()->setStretchLastSection(true);
     view->setShowGrid(false);
     view->setWordWrap(false);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -114,7 +118,7 @@ void Form1::buildControls()
     };
 
     // Left column: the file list and every way of filling and using it.
-    m_listView1 = makeReportList(this, QStringLiteral("ListView1"), FileListTip);
+    m_listView1 = makeReportList(this, QStringLiteral("ListView1"), FileListTip, RowToolTips::PathColumn::First);
     m_listView1->setModel(m_fileList);
     m_listView1->viewport()->setAcceptDrops(true);
     m_listView1->setDragDropMode(QAbstractItemView::DropOnly);
@@ -171,12 +175,20 @@ void Form1::buildControls()
     frameLayout->addWidget(m_check14);
     frameLayout->addWidget(m_check1);
 
-    m_listView2 = makeReportList(this, QStringLiteral("ListView2"), ResultsTip);
+    m_listView2 = makeReportList(this, QStringLiteral("ListView2"), ResultsTip, RowToolTips::PathColumn::FirstOfTwo);
     m_listView2->setModel(m_results);
 
     m_progressBar = new CaptionedProgressBar(this);
     m_progressBar->setObjectName(QStringLiteral("ProgressBar1"));
     m_progressBar->setCaption(QStringLiteral("Progress Bar"));
+    // Shown beside the progress bar only while a long command runs.
+    m_stopButton = button(QStringLiteral("PushButton24"), QStringLiteral("Stop"));
+    m_stopButton->setToolTip(QStringLiteral("Stop the running command (Esc)"));
+    m_stopButton->hide();
+    auto *progressRow = new QHBoxLayout;
+    progressRow->setSpacing(6);
+    progressRow->addWidget(m_progressBar, 1);
+    progressRow->addWidget(m_stopButton);
 
     auto *right = new QGridLayout;
     right->setSpacing(6);
@@ -189,15 +201,20 @@ void Form1::buildControls()
     right->addWidget(button(QStringLiteral("PushButton9"), QStringLiteral("Clear List")), 3, 1);
     right->addWidget(button(QStringLiteral("PushButton19"), QStringLiteral("Remove Results Containing X")), 4, 0);
     right->addWidget(button(QStringLiteral("PushButton20"), QStringLiteral("Remove Results Not Containing X")), 4, 1);
-    right->addWidget(m_progressBar, 5, 0, 1, 2);
+    right->addLayout(progressRow, 5, 0, 1, 2);
     right->setColumnStretch(0, 1);
     right->setColumnStretch(1, 1);
 
-    auto *columns = new QHBoxLayout(this);
-    columns->setContentsMargins(8, 8, 8, 8);
+    auto *columns = new QHBoxLayout;
     columns->setSpacing(8);
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);
+    m_statusLine = new StatusLine(this);
+    auto *whole = new QVBoxLayout(this);
+    whole->setContentsMargins(8, 8, 8, 4);
+    whole->setSpacing(4);
+    whole->addLayout(columns, 1);
+    whole->addWidget(m_statusLine);
 
     // Equal heights keep the rows of both columns level with each other.
     const QList<QPushButton *> buttons = findChildren<QPushButton *>();
@@ -256,6 +273,15 @@ void Form1::connectHandlers()
     m_listView1->installEventFilter(this);
     m_listView1->viewport()->installEventFilter(this);
     m_listView2->viewport()->installEventFilter(this);
+    m_listView2->installEventFilter(this);
+
+    connect(m_stopButton, &QPushButton::clicked, this, &Form1::requestStop);
+    // The status line always shows how many files are listed.
+    const auto showListed = [this] { m_statusLine->setListedFiles(m_fileList->size()); };
+    connect(m_fileList, &QAbstractItemModel::rowsInserted, this, showListed);
+    connect(m_fileList, &QAbstractItemModel::rowsRemoved, this, showListed);
+    connect(m_fileList, &QAbstractItemModel::modelReset, this, showListed);
+    installKeyboard();
 }
 
 void Form1::Form_Load()
@@ -415,12 +441,36 @@ bool Form1::beginLongCommand()
         return false;
     }
     m_longCommandRunning = true;
+    beginStoppable();
     return true;
 }
 
 void Form1::endLongCommand()
 {
     m_longCommandRunning = false;
+    endStoppable();
+}
+
+void Form1::beginStoppable()
+{
+    if (m_stoppable++ == 0) {
+        StopRequest::clear();
+        m_stopButton->show();
+    }
+}
+
+void Form1::endStoppable()
+{
+    if (--m_stoppable == 0) {
+        m_stopButton->hide();
+        StopRequest::clear();
+    }
+}
+
+void Form1::requestStop()
+{
+    if (m_stoppable > 0)
+        StopRequest::ask();
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)
@@ -449,6 +499,19 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     }
     if (watched == m_listView1 && event->type() == QEvent::KeyPress) {
         runUntrapped([&] { ListView1_KeyDown(static_cast<QKeyEvent *>(event)->key()); });
+        return false;
+    }
+    if (watched == m_listView2 && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Delete) {
+            // As a double-click on the row, with the same guard.
+            runUntrapped([&] { ListView2_DblClick(); });
+            return true;
+        }
+        if (key->matches(QKeySequence::Copy)) {
+            runUntrapped([&] { copySelectedResults(); });
+            return true;
+        }
         return false;
     }
     if (event->type() == QEvent::MouseButtonDblClick) {

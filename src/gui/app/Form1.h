@@ -13,6 +13,7 @@
 class CaptionedProgressBar;
 class FileListModel;
 class FileListReorder;
+class FolderScan;
 class Form2;
 class Form3;
 class Prompts;
@@ -23,6 +24,7 @@ class QPushButton;
 class QTableView;
 class ResultsModel;
 class SettingsStore;
+class StatusLine;
 
 // The main window: the file list, the results list, the two options, the
 // three search inputs and every command button. The command handlers are
@@ -65,6 +67,16 @@ public:
     // time; another one started meanwhile is refused with a beep.
     bool beginLongCommand();
     void endLongCommand();
+
+    // Stop (the button beside the progress bar, or Escape in any window):
+    // the running long command, or a dropped folder's scan, ends at its next
+    // yield point. Does nothing while none runs.
+    void requestStop();
+    // A stretch of work that Stop may end; the Stop button shows meanwhile.
+    void beginStoppable();
+    void endStoppable();
+
+    StatusLine &statusLine() { return *m_statusLine; }
 
     // The hand pointer loaded at start, if its file was found.
     const QCursor *handPointer() const { return m_hasHandPointer ? &m_handPointer : nullptr; }
@@ -128,6 +140,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void buildControls();
@@ -138,6 +151,15 @@ private:
     void installInteractionAids();
     // Delete key and double-click on the file list (not while busy).
     void removeCurrentFileListRow();
+    // The folder scan's caption and status line while it runs, and after.
+    void showScanProgress(FolderScan &scan);
+    void endScanProgress(qsizetype added);
+    // "Added N files" (or how many a stopped scan added) on the status line.
+    void sayAdded(qsizetype added);
+    // Enter in the text boxes, the tab order, Ctrl+A and Ctrl+C in the lists.
+    void installKeyboard();
+    // Ctrl+C in the results list: the selected rows in the clipboard layout.
+    void copySelectedResults();
     // Handlers without a trap of their own must never take the program down.
     static void runUntrapped(const std::function<void()> &handler);
 
@@ -153,15 +175,35 @@ private:
     QLineEdit *m_text5 = nullptr;
     QGroupBox *m_frame2 = nullptr;
     CaptionedProgressBar *m_progressBar = nullptr;
+    QPushButton *m_stopButton = nullptr;
+    StatusLine *m_statusLine = nullptr;
+    int m_stoppable = 0;
     QCursor m_handPointer;
     bool m_hasHandPointer = false;
     FileListReorder *m_reorder = nullptr;
     bool m_busy = false;
     bool m_longCommandRunning = false;
-    // The two secondary windows, created on first opening; children of this
-    // window, so they end with it.
+    // The two secondary windows, created on first opening; they end with
+    // this window.
     std::unique_ptr<Form2> m_form2;
     std::unique_ptr<Form3> m_form3;
+};
+
+// A stretch of work that Stop may end (a dropped folder's scan).
+class StoppableScope
+{
+public:
+    explicit StoppableScope(Form1 &form)
+        : m_form(form)
+    {
+        m_form.beginStoppable();
+    }
+    ~StoppableScope() { m_form.endStoppable(); }
+    StoppableScope(const StoppableScope &) = delete;
+    StoppableScope &operator=(const StoppableScope &) = delete;
+
+private:
+    Form1 &m_form;
 };
 
 // Holds the long-command slot of the main window for one command.

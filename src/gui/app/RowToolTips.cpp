@@ -5,6 +5,15 @@
 #include <QStyle>
 #include <QToolTip>
 
+void RowToolTips::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    const bool isPath
+        = index.column() == 0 && (m_paths == PathColumn::First || (index.model() && index.model()->columnCount() == 2));
+    if (isPath)
+        option->textElideMode = Qt::ElideMiddle;
+}
+
 bool RowToolTips::helpEvent(
     QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option, const QModelIndex &index)
 {

@@ -2,19 +2,33 @@
 
 #include <QStyledItemDelegate>
 
-// A report list's tooltip over a row is the list's own guidance text, as
-// over its empty space. When the cell's text is cut off in the view, the
-// text follows on a second line (shortened when very long).
+// How a report list draws its rows' texts and what its tooltips say. A
+// tooltip over a row is the list's own guidance text, as over its empty
+// space; when the cell's text is cut off in the view, the text follows on a
+// second line (shortened when very long). Paths are shortened in the middle,
+// so that the file name stays in sight.
 class RowToolTips : public QStyledItemDelegate
 {
     Q_OBJECT
 
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    // Which cells hold paths: the first column always, or only when the
+    // list has two columns (the source beside each result).
+    enum class PathColumn { First, FirstOfTwo };
+    RowToolTips(PathColumn paths, QObject *parent)
+        : QStyledItemDelegate(parent)
+        , m_paths(paths)
+    { }
 
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
         const QModelIndex &index) override;
 
     // The longest cell text a tooltip repeats.
     static constexpr qsizetype ShownTextLimit = 512;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
+private:
+    PathColumn m_paths;
 };

@@ -60,6 +60,9 @@ Form2::Form2(Form1 &mainWindow)
     connect(close, &QPushButton::clicked, this, &Form2::PushButton1_Click);
     connect(m_text3, &QLineEdit::textChanged, this, &Form2::Text3_Change);
     connect(m_text4, &QLineEdit::textChanged, this, &Form2::Text4_Change);
+    // Enter in either marker starts extracting.
+    connect(m_text3, &QLineEdit::returnPressed, start, &QPushButton::click);
+    connect(m_text4, &QLineEdit::returnPressed, start, &QPushButton::click);
 }
 
 void Form2::Form_Load()

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QPushButton>
 
@@ -83,6 +84,16 @@ void SecondaryWindow::runUntrapped(const std::function<void()> &handler)
     } catch (const std::exception &failure) {
         qWarning("Tollervane: %s", failure.what());
     }
+}
+
+void SecondaryWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        m_main.requestStop();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void SecondaryWindow::closeEvent(QCloseEvent *event)

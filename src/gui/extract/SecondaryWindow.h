@@ -48,6 +48,8 @@ protected:
     static void runUntrapped(const std::function<void()> &handler);
 
     void closeEvent(QCloseEvent *event) override;
+    // Escape stops the running command, as in the main window.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     // While the program runs a close only hides the window; once the main

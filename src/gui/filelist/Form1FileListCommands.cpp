@@ -1,8 +1,11 @@
+#include "app/CaptionedProgressBar.h"
 #include "app/ErrorTrap.h"
 #include "app/Form1.h"
 #include "app/PathTools.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
+#include "app/StatusLine.h"
+#include "app/StopRequest.h"
 #include "filelist/FileAddingLoop.h"
 #include "filelist/FileListModel.h"
 #include "filelist/FileTests.h"
@@ -12,6 +15,8 @@
 
 #include <QDir>
 #include <QTableView>
+
+#include <optional>
 
 // The file list's commands: adding by dialog, list file, drop and folder
 // scan, and the removals.
@@ -48,7 +53,9 @@ void Form1::PushButton1_Click()
     trap.step(100, [&] { chosen = prompts().openFiles(AddFilesTitle, { EmlFilesFilter }); });
     if (chosen.isEmpty())
         return;
+    const qsizetype before = fileList().size();
     trap.step(102, [&] { fileList().append(chosenPaths(chosen)); });
+    sayAdded(fileList().size() - before);
 }
 
 // Load List Of Files From Text File
@@ -60,8 +67,11 @@ void Form1::PushButton21_Click()
     trap.step(102, [&] { chosen = chosenPaths(prompts().openFiles(AddFilesTitle, { AllFilesFilter })); });
     // Each list file is loaded completely before the next; one that fails
     // is reported and the next one is loaded.
+    const qsizetype before = fileList().size();
     for (const QString &listFile : std::as_const(chosen))
         trap.step(104, [&] { LoadListFromTextFile(fileList(), listFile, prompts()); });
+    if (!chosen.isEmpty())
+        sayAdded(fileList().size() - before);
 }
 
 // Add All EML Files In Folder
@@ -81,12 +91,39 @@ void Form1::PushButton5_Click()
     trap.step(104, [&] { settings().save(QStringLiteral("LastFolder"), chosen); });
     trap.step(106, [&] { setBusyPointer(true); });
     QStringList folders { chosen + PathTools::Separator };
-    const auto closing = [this] { return AppClosing; };
-    FolderScan scan(prompts(), closing);
+    const auto stopping = [this] { return AppClosing || StopRequest::asked(); };
+    FolderScan scan(prompts(), stopping);
     scan.keepFilesMatching(EmlFilePattern);
+    showScanProgress(scan);
+    const qsizetype before = fileList().size();
     trap.step(108, [&] { scan.GetSubDirectories2016(folders, true); });
-    trap.step(110, [&] { AddFilesInFolderList(folders, EmlFilePattern, fileList(), &scan, closing); });
+    trap.step(110, [&] { AddFilesInFolderList(folders, EmlFilePattern, fileList(), &scan, stopping); });
     trap.step(112, [&] { setBusyPointer(false); });
+    endScanProgress(fileList().size() - before);
+}
+
+void Form1::showScanProgress(FolderScan &scan)
+{
+    // How far the scan has got, where the progress caption stands.
+    scan.setProgressReport([this](const QString &folder, qsizetype filesFound) {
+        const QString found = StatusLine::number(filesFound) + QStringLiteral(" files found");
+        progressBar().setCaption(
+            QStringLiteral("Scanning: ") + folder + QStringLiteral(" (") + found + QStringLiteral(")"));
+        statusLine().follow(QStringLiteral("Scanning: ") + found);
+    });
+}
+
+void Form1::endScanProgress(qsizetype added)
+{
+    progressBar().setCaption(QStringLiteral("Progress Bar"));
+    sayAdded(added);
+}
+
+void Form1::sayAdded(qsizetype added)
+{
+    const QString files = StatusLine::number(added) + (added == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
+    statusLine().say(
+        StopRequest::asked() ? QStringLiteral("Stopped: added ") + files : QStringLiteral("Added ") + files);
 }
 
 // Clear List (below the file list)
@@ -166,11 +203,13 @@ void Form1::ListView1_DblClick()
 // pointer, no message.
 void Form1::ListView1_OLEDragDrop(const QList<QUrl> &urls)
 {
-    const auto closing = [this] { return AppClosing; };
+    const auto stopping = [this] { return AppClosing || StopRequest::asked(); };
+    std::optional<StoppableScope> scanning; // from the first dropped folder on
+    const qsizetype before = fileList().size();
     QStringList files; // consecutive dropped files go in as one batch
     for (const QUrl &url : urls) {
-        if (AppClosing)
-            return;
+        if (stopping())
+            break;
         const QString path = QDir::toNativeSeparators(url.toLocalFile());
         if (!IsDirectory(path)) {
             files.append(path);
@@ -178,11 +217,20 @@ void Form1::ListView1_OLEDragDrop(const QList<QUrl> &urls)
         }
         fileList().append(files);
         files.clear();
+        if (!scanning)
+            scanning.emplace(*this);
         QStringList folders { path + PathTools::Separator };
-        FolderScan scan(prompts(), closing);
+        FolderScan scan(prompts(), stopping);
         scan.keepFilesMatching(EveryFilePattern);
+        showScanProgress(scan);
         scan.GetSubDirectories2016(folders, true);
-        AddFilesInFolderList(folders, EveryFilePattern, fileList(), &scan, closing);
+        AddFilesInFolderList(folders, EveryFilePattern, fileList(), &scan, stopping);
     }
+    if (AppClosing)
+        return;
     fileList().append(files);
+    if (scanning)
+        endScanProgress(fileList().size() - before);
+    else
+        sayAdded(fileList().size() - before);
 }

@@ -4,6 +4,8 @@
 #include "app/Form1.h"
 #include "app/PathTools.h"
 #include "app/Prompts.h"
+#include "app/StatusLine.h"
+#include "app/StopRequest.h"
 #include "filelist/ListFilters.h"
 #include "results/AlignedTextWriter.h"
 #include "results/ClipboardText.h"
@@ -90,10 +92,17 @@ void Form1::PushButton18_Click()
     trap.step(102, [&] { setBusyPointer(true); });
     bool copied = false;
     const bool ran = trap.step(104, [&] { copied = CopyListviewToClipboard(results(), prompts()); });
+    // Stopped: the clipboard keeps what it had, and no box claims anything.
+    const bool stopped = StopRequest::asked();
+    if (stopped)
+        statusLine().say(QStringLiteral("Stopped: nothing was copied."));
+    else if (ran && copied && results().size() > 0)
+        statusLine().say(QStringLiteral("Copied ") + StatusLine::number(results().size())
+            + (results().size() == 1 ? QStringLiteral(" row") : QStringLiteral(" rows")));
     // Success is claimed only when the text reached the clipboard (an empty
     // list leaves it as it was, and that counts as done). A failure inside
     // the copy has had its error box already.
-    if (ran) {
+    if (ran && !stopped) {
         trap.step(106, [&] {
             prompts().info(copied ? QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area "
                                                    "where you normally type and press Ctrl+V to paste the clipboard.")
@@ -128,10 +137,24 @@ void Form1::PushButton6_Click()
     if (!asked || !overwrite)
         return;
     trap.step(106, [&] { setBusyPointer(true); });
+    TextSaveOutcome outcome;
     trap.step(108, [&] {
         ProgressBarDisplay bar(progressBar());
-        SaveListviewProperlySpaced(results(), path, &bar, prompts());
+        outcome = SaveListviewProperlySpaced(results(), path, &bar, prompts());
     });
     trap.step(110, [&] { setBusyPointer(false); });
-    trap.step(112, [&] { prompts().info(QStringLiteral("Done.")); });
+    if (outcome.stopped) {
+        trap.step(112, [&] {
+            const QString stopped = QStringLiteral("Stopped: nothing was saved.");
+            statusLine().say(stopped);
+            prompts().info(stopped);
+        });
+        return;
+    }
+    trap.step(112, [&] {
+        if (outcome.saved)
+            statusLine().say(QStringLiteral("Saved ") + StatusLine::number(outcome.rowsWritten)
+                + (outcome.rowsWritten == 1 ? QStringLiteral(" row") : QStringLiteral(" rows")));
+        prompts().info(QStringLiteral("Done."));
+    });
 }

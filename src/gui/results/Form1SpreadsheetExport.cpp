@@ -1,6 +1,8 @@
 #include "app/ErrorTrap.h"
 #include "app/Form1.h"
 #include "app/Prompts.h"
+#include "app/StatusLine.h"
+#include "app/StopRequest.h"
 #include "results/ResultsModel.h"
 #include "results/ResultsWorkbook.h"
 #include "results/WorkbookFiles.h"
@@ -66,6 +68,14 @@ void Form1::PushButton12_Click()
     qsizetype cutTexts = 0;
     if (workbook) {
         WriteResultsWorkbook(results(), *workbook, trap, 108);
+        if (StopRequest::asked()) {
+            // Stopped: no workbook is finished or handed over.
+            workbook.reset();
+            QFile::remove(workbookPath);
+            trap.step(118, [&] { setBusyPointer(false); });
+            statusLine().say(QStringLiteral("Stopped: no workbook was made."));
+            return;
+        }
         cutTexts = workbook->cutTexts();
         const bool written = trap.step(114, [&] { workbook->finish(); });
         bool handedOver = false;
