@@ -7,7 +7,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOLLERVANE_FUZZ_BUILD_DIR:-$top/build-fuzz}
 seconds=${FUZZ_SECONDS:-20}
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTOLLERVANE_FUZZ=ON -DTOLLERVANE_BUILD_TESTS=OFF >/dev/null
+  -DTOLLERVANE_FUZZ=ON -DTOLLERVANE_BUILD_TESTS=OFF -DTOLLERVANE_WERROR="${TOLLERVANE_WERROR:-OFF}" >/dev/null
 targets=$(cd "$top/fuzz" && ls fuzz_*.cpp | sed 's/\.cpp$//')
 # shellcheck disable=SC2086
 cmake --build "$build" --parallel --target $targets

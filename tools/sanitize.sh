@@ -4,7 +4,8 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${TOLLERVANE_SANITIZE_BUILD_DIR:-$top/build-asan}
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLLERVANE_SANITIZE=ON >/dev/null
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLLERVANE_SANITIZE=ON \
+  -DTOLLERVANE_WERROR="${TOLLERVANE_WERROR:-OFF}" >/dev/null
 cmake --build "$build" --parallel
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
