@@ -46,13 +46,17 @@ xdotool windowmove --sync "$fm" 1100 0
 sleep 1
 
 # Select: click the first row, extend the selection two rows down; copy.
-xdotool mousemove --window "$fm" 240 97 click 1
-sleep 0.5
-xdotool key shift+Down shift+Down
-sleep 0.5
-xdotool key ctrl+c
-sleep 0.5
-xclip -o -selection clipboard -t text/uri-list > "$work/selection.uris"
+# Tried again while the folder is still being listed (nothing copied yet).
+for _ in $(seq 10); do
+  xdotool mousemove --window "$fm" 240 97 click 1
+  sleep 0.5
+  xdotool key shift+Down shift+Down
+  sleep 0.5
+  xdotool key ctrl+c
+  sleep 0.5
+  xclip -o -selection clipboard -t text/uri-list > "$work/selection.uris" 2> /dev/null || true
+  grep -q file: "$work/selection.uris" && break
+done
 
 # What a drop of those items gives (synthetic drop, offscreen).
 python3 - "$work/selection.uris" > "$work/synthetic.jsonl" <<'PY'
