@@ -85,11 +85,17 @@ pid=\$!
 window=\$(timeout 30 xdotool search --sync --onlyvisible --name '^Tollervane\$' | head -n 1)
 python3 "$top/tests/scripts/x11_close_window.py" "\$window"
 wait \$pid
+# The command on the PATH starts the same program.
+tollervane &
+pid=\$!
+window=\$(timeout 30 xdotool search --sync --onlyvisible --name '^Tollervane\$' | head -n 1)
+python3 "$top/tests/scripts/x11_close_window.py" "\$window"
+wait \$pid
 SESSION
 xvfb-run -a bash "$work/session.sh"
 grep -q '^Snapshot=.\+' "$work/home/config/Ardenwick/Tollervane.conf" ||
   { echo "the installed program did not find its sample files" >&2; exit 1; }
-echo "installed program started from its menu entry, showed its window and closed"
+echo "installed program started from its menu entry and as tollervane, showed its window and closed"
 
 dpkg -L tollervane > "$work/files"
 DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq tollervane > /dev/null
