@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running and testing need,
-# and only those that are missing. Safe to run again.
+# and only those that are missing, with any packages named as arguments.
+# Safe to run again.
 set -euo pipefail
 
 packages=(
   g++ make cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxlsxwriter-dev
-  fonts-dejavu-core xvfb xauth xdotool xclip imagemagick xdg-utils
+  fonts-dejavu-core xvfb xauth xdotool xclip imagemagick xdg-utils pcmanfm
   ripgrep python3 desktop-file-utils
   clang libclang-rt-14-dev clang-format libreoffice-calc unzip
 )
+
+# Packages named on the command line are wanted too (e.g. by tools/package.sh).
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QJsonArray>
@@ -24,7 +25,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTextEdit>
+#include <QThread>
 #include <QTimer>
+#include <QWindow>
 
 #include <memory>
 
@@ -166,6 +169,39 @@ QString ScriptRunner::runStep(const QJsonObject &step)
             if (!w->grab().save(step.value(QStringLiteral("screenshot")).toString()))
                 return QStringLiteral("cannot save the screenshot %1")
                     .arg(step.value(QStringLiteral("screenshot")).toString());
+        }
+    } else if (step.contains(QStringLiteral("locate"))) {
+        // Where a control is on the screen, for a program outside (a file
+        // manager dragging files onto it) to aim at.
+        QWidget *w = control<QWidget>(step, step.value(QStringLiteral("locate")).toString(), &error);
+        if (auto *view = asView(w))
+            w = view->viewport();
+        if (w) {
+            // A window just shown is placed once the display has mapped it.
+            QDeadlineTimer mapped(10000);
+            while (!(w->window()->windowHandle() && w->window()->windowHandle()->isExposed()) && !mapped.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            QCoreApplication::processEvents();
+            const QRect area(w->mapToGlobal(QPoint(0, 0)), w->size());
+            m_sink({ { QStringLiteral("locate"), step.value(QStringLiteral("locate")) },
+                { QStringLiteral("x"), area.x() }, { QStringLiteral("y"), area.y() },
+                { QStringLiteral("width"), area.width() }, { QStringLiteral("height"), area.height() } });
+        }
+    } else if (step.contains(QStringLiteral("wait"))) {
+        // Runs the event loop until a list holds at least "rows" rows (put
+        // there from outside, by a drop), for at most "seconds".
+        const QString name = step.value(QStringLiteral("wait")).toString();
+        auto *view = asView(control<QWidget>(step, name, &error));
+        auto *model = view ? qobject_cast<ReportModel *>(view->model()) : nullptr;
+        if (!model)
+            return error.isEmpty() ? QStringLiteral("%1 has no report model").arg(name) : error;
+        const int rows = step.value(QStringLiteral("rows")).toInt(1);
+        QDeadlineTimer deadline(qint64(step.value(QStringLiteral("seconds")).toDouble(30) * 1000));
+        while (model->size() < rows) {
+            if (deadline.hasExpired())
+                return QStringLiteral("%1 holds %2 rows, not %3").arg(name).arg(model->size()).arg(rows);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            QThread::msleep(10);
         }
     } else if (step.contains(QStringLiteral("dump"))) {
         return dump(step);
