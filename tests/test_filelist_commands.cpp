@@ -484,6 +484,77 @@ private slots:
         QCOMPARE(listed(app), QStringList { "/m/a.eml" });
         QVERIFY(app.form().isBusyPointer());
     }
+
+    void stoppedFolderScanKeepsAPrefix()
+    {
+        TempFiles files;
+        QStringList relative;
+        for (int f = 0; f < 30; ++f)
+            for (int m = 0; m < 3; ++m)
+                relative.append(QStringLiteral("S/f%1/m%2.eml").arg(f, 2, 10, QLatin1Char('0')).arg(m));
+        writeMessages(files, relative);
+        const QString top = files.filePath(QStringLiteral("S"));
+        QStringList full;
+        {
+            AppFixture app;
+            app.run(chooseFolder(top));
+            app.run(click("PushButton5"));
+            full = listed(app);
+            QCOMPARE(full.size(), 90);
+            QCOMPARE(app.dump(QStringLiteral("StatusLine")).value("text").toString(),
+                QStringLiteral("Added 90 files | 90 files listed"));
+        }
+        AppFixture app;
+        const auto budget = EventPump::budget();
+        EventPump::setBudget(std::chrono::microseconds(0));
+        app.run(chooseFolder(top));
+        app.run(R"({"stop":{"rows":6}})");
+        app.run(click("PushButton5"));
+        EventPump::setBudget(budget);
+        const QStringList kept = listed(app);
+        QVERIFY2(kept.size() >= 6 && kept.size() < full.size(), qPrintable(QString::number(kept.size())));
+        QCOMPARE(kept, full.mid(0, kept.size()));
+        QVERIFY(app.dump(QStringLiteral("StatusLine"))
+                    .value("text")
+                    .toString()
+                    .startsWith(QStringLiteral("Stopped: added")));
+        // Escape outside a command does nothing; the next scan runs whole.
+        app.run(R"({"key":"Escape","on":"Form1"})");
+        app.run(click("PushButton14"));
+        app.run(chooseFolder(top));
+        app.run(click("PushButton5"));
+        QCOMPARE(listed(app), full);
+    }
+
+    void enterInATextBoxRunsItsCommand_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("containing") << "Text1"
+                                    << "two" << QStringList { "two" };
+        QTest::newRow("not containing") << "Text2"
+                                        << "two" << QStringList { "one", "three" };
+        QTest::newRow("by number") << "Text5"
+                                   << "3" << QStringList { "three" };
+    }
+
+    void enterInATextBoxRunsItsCommand()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(QStringList, rows);
+        TempFiles files;
+        AppFixture app;
+        app.dropFiles({ files.write(QStringLiteral("enter.eml"), "one\r\ntwo\r\nthree\r\n") });
+        app.run(QJsonObject { { "set", box }, { "text", text } });
+        app.run(QJsonObject { { "key", "Return" }, { "on", box } });
+        QStringList got;
+        for (const QStringList &row : app.rows(QStringLiteral("ListView2")))
+            got.append(row.join(u'|'));
+        QCOMPARE(got, rows);
+        QCOMPARE(app.messageTexts().last(), QStringLiteral("Done."));
+    }
 };
 
 QTEST_MAIN(TestFileListCommands)

@@ -6,9 +6,11 @@
 #include "OfficeConversion.h"
 #include "TempFiles.h"
 #include "app/CaptionedProgressBar.h"
+#include "app/EventPump.h"
 #include "app/SettingsStore.h"
 #include "results/ResultsModel.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QTest>
 
@@ -572,6 +574,57 @@ private slots:
         QFile::remove(workbook);
         if (!OfficeConversion::available())
             QSKIP("LibreOffice (soffice) is not installed: the workbook was not read back");
+    }
+
+    void stopLeavesNothingHalfDone_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("save over a file") << "PushButton6";
+        QTest::newRow("copy") << "PushButton18";
+        QTest::newRow("export") << "PushButton12";
+    }
+
+    void stopLeavesNothingHalfDone()
+    {
+        // Stop pressed at the command's first yield (every yield lets events
+        // run here): no file replaced, clipboard and workbooks untouched.
+        QFETCH(QString, button);
+        AppFixture app;
+        QByteArray lines;
+        for (int i = 0; i < 2000; ++i)
+            lines += "line " + QByteArray::number(i) + "\r\n";
+        extract(app, { files.write(QStringLiteral("many.eml"), lines) }, true);
+        const QString folder = files.filePath(QStringLiteral("stopped"));
+        QDir().mkpath(folder);
+        const QString kept = folder + QStringLiteral("/kept.txt");
+        {
+            QFile old(kept);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("old\r\n");
+        }
+        app.prompts().setClipboardText(QStringLiteral("before"));
+        app.run(QJsonObject { { "answers", QJsonArray { QJsonObject { { "file", kept } }, "Yes" } } });
+        const auto budget = EventPump::budget();
+        EventPump::setBudget(std::chrono::microseconds(0));
+        app.run(R"({"stop":{"now":true}})");
+        app.run(QJsonObject { { "click", button } });
+        EventPump::setBudget(budget);
+        QCOMPARE(readAll(kept), QByteArray("old\r\n"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList { "kept.txt" });
+        QCOMPARE(app.prompts().clipboard(), QStringLiteral("before"));
+        QVERIFY(app.prompts().workbooks().isEmpty());
+        QVERIFY(!app.messageTexts().contains(CopiedMessage));
+        QVERIFY(!app.messageTexts().contains(QStringLiteral("Done.")));
+        QVERIFY(app.dump(QStringLiteral("StatusLine")).value("text").toString().startsWith(QStringLiteral("Stopped")));
+        if (button == QStringLiteral("PushButton6"))
+            QCOMPARE(app.messageTexts().last(), QStringLiteral("Stopped: nothing was saved."));
+        // The next command runs as after any other end.
+        save(app, QStringLiteral("after.txt"));
+        QCOMPARE(app.messageTexts().last(), QStringLiteral("Done."));
+        QVERIFY(app.dump(QStringLiteral("StatusLine"))
+                    .value("text")
+                    .toString()
+                    .startsWith(QStringLiteral("Saved 2,000 rows")));
     }
 };
 
