@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Screenshots of the three windows on a real X server (Xvfb), with some
-# content: build/screenshots/form1-filled.png, form2.png, form3.png.
+# content: build/screenshots/form1-filled.png, form1-running.png (during a
+# run, Stop shown), form1-after-run.png, form2.png, form3.png.
 set -euo pipefail
 build=$1
 shots="$build/screenshots"
@@ -15,6 +16,9 @@ cat > "$work/script.jsonl" <<SCRIPT
 {"check":"Check14","on":true}
 {"click":"PushButton2"}
 {"screenshot":"$shots/form1-filled.png"}
+{"screenshot":"$shots/form1-running.png","during":{"progress":50}}
+{"click":"PushButton13"}
+{"screenshot":"$shots/form1-after-run.png"}
 {"click":"PushButton4"}
 {"set":"Text3","window":"Form2","text":"remove="}
 {"set":"Text4","window":"Form2","text":" target"}
@@ -26,7 +30,7 @@ cat > "$work/script.jsonl" <<SCRIPT
 SCRIPT
 QT_QPA_PLATFORM=xcb xvfb-run -a -s "-screen 0 1280x800x24" \
   "$build/tools/driver/tollervane-drive" --program-dir "$build/src" --config-dir "$work/config" "$work/script.jsonl" > "$work/out.jsonl"
-for shot in form1-filled form2 form3; do
+for shot in form1-filled form1-running form1-after-run form2 form3; do
   test -s "$shots/$shot.png" || { echo "no screenshot $shot" >&2; exit 1; }
 done
 echo "screenshots in $shots"

@@ -161,6 +161,12 @@ QString ScriptRunner::runStep(const QJsonObject &step)
         QWidget *w = window(target, &error);
         if (w)
             w->close();
+    } else if (step.contains(QStringLiteral("screenshot")) && step.contains(QStringLiteral("during"))) {
+        // A screenshot taken while the next command runs.
+        QWidget *w = window(step, &error);
+        const QString file = step.value(QStringLiteral("screenshot")).toString();
+        if (w)
+            return arm(step.value(QStringLiteral("during")).toObject(), [w, file] { w->grab().save(file); });
     } else if (step.contains(QStringLiteral("screenshot"))) {
         // The window as it is drawn, saved as an image file.
         QWidget *w = window(step, &error);
@@ -211,7 +217,7 @@ QString ScriptRunner::runStep(const QJsonObject &step)
         m_prompts.setSpreadsheetInstalled(state != QStringLiteral("absent"));
         m_prompts.setSpreadsheetRefuses(state == QStringLiteral("refuses"));
     } else if (step.contains(QStringLiteral("stop"))) {
-        return armStop(step.value(QStringLiteral("stop")).toObject());
+        return arm(step.value(QStringLiteral("stop")).toObject(), [this] { m_form.requestStop(); });
     } else if (step.contains(QStringLiteral("trace"))) {
         if (step.value(QStringLiteral("trace")).toString() != QStringLiteral("progress"))
             return QStringLiteral("only \"progress\" can be traced");
@@ -229,16 +235,16 @@ QString ScriptRunner::runStep(const QJsonObject &step)
     return error;
 }
 
-QString ScriptRunner::armStop(const QJsonObject &when)
+QString ScriptRunner::arm(const QJsonObject &when, std::function<void()> action)
 {
-    // One press: each trigger takes itself away when it fires.
+    // Once: each trigger takes itself away when it fires.
     auto press = std::make_shared<std::function<void()>>();
     auto connections = std::make_shared<QList<QMetaObject::Connection>>();
-    *press = [this, connections] {
+    *press = [connections, action = std::move(action)] {
         for (const QMetaObject::Connection &connection : std::as_const(*connections))
             QObject::disconnect(connection);
         connections->clear();
-        m_form.requestStop();
+        action();
     };
     if (when.contains(QStringLiteral("progress"))) {
         const double at = when.value(QStringLiteral("progress")).toDouble();
@@ -257,10 +263,10 @@ QString ScriptRunner::armStop(const QJsonObject &when)
             }));
         }
     } else if (when.value(QStringLiteral("now")).toBool()) {
-        // Pressed at the first yield of the next command.
-        QTimer::singleShot(0, &m_form, [this] { m_form.requestStop(); });
+        // At the first yield of the next command.
+        QTimer::singleShot(0, &m_form, [press] { (*press)(); });
     } else {
-        return QStringLiteral("\"stop\" takes {\"progress\":N}, {\"rows\":N} or {\"now\":true}");
+        return QStringLiteral("\"stop\" and \"during\" take {\"progress\":N}, {\"rows\":N} or {\"now\":true}");
     }
     return QString();
 }

@@ -37,6 +37,8 @@ private:
     SettingsStore &m_settings;
     Sink m_sink;
     bool m_tracingProgress = false;
-    // Arms one press of Stop during the next command.
-    QString armStop(const QJsonObject &when);
+    // Arms an action (a press of Stop, a screenshot) to happen once during
+    // the next command, when its progress, a list's rows or its first yield
+    // comes (see README).
+    QString arm(const QJsonObject &when, std::function<void()> action);
 };
