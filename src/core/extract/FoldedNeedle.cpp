@@ -2,7 +2,14 @@
 
 #include "app/Latin1.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -57,6 +64,46 @@ FoldedNeedle::FoldedNeedle(QStringView text)
                 || commonness(c) < commonness(static_cast<unsigned char>(m_lowered[m_rarePosition]))))
             m_rarePosition = i;
     }
+    // The pair: the two rarest positions whose character's byte forms can
+    // be told by one comparison.
+    const auto &lowerTable = Latin1::lowerTable();
+    std::vector<qsizetype> byRarity(size_t(m_lowered.size()));
+    for (qsizetype i = 0; i < m_lowered.size(); ++i)
+        byRarity[size_t(i)] = i;
+    std::stable_sort(byRarity.begin(), byRarity.end(), [&](qsizetype a, qsizetype b) {
+        return commonness(static_cast<unsigned char>(m_lowered[a]))
+            < commonness(static_cast<unsigned char>(m_lowered[b]));
+    });
+    int chosen = 0;
+    for (const qsizetype i : byRarity) {
+        const auto c = static_cast<unsigned char>(m_lowered[i]);
+        int forms = 0;
+        bool otherCase = false;
+        for (int b = 0; b < 256; ++b) {
+            if (lowerTable[b] == c) {
+                ++forms;
+                otherCase = otherCase || b == (c ^ 0x20);
+            }
+        }
+        unsigned char mask = 0;
+        if (forms == 2 && otherCase && (c & 0x20))
+            mask = 0x20;
+        else if (forms != 1 || lowerTable[c] != c)
+            continue;
+        m_pairAt[size_t(chosen)] = i;
+        m_pairByte[size_t(chosen)] = c | mask;
+        m_pairMask[size_t(chosen)] = mask;
+        if (++chosen == 2)
+            break;
+    }
+    if (chosen == 1) {
+        m_pairAt[1] = m_pairAt[0];
+        m_pairByte[1] = m_pairByte[0];
+        m_pairMask[1] = m_pairMask[0];
+    } else if (chosen == 0) {
+        m_pairAt = { -1, -1 };
+    }
+
     if (m_rarePosition >= 0) {
         const auto rare = static_cast<unsigned char>(m_lowered[m_rarePosition]);
         const auto &lower = Latin1::lowerTable();
@@ -78,8 +125,55 @@ qsizetype FoldedNeedle::indexIn(QByteArrayView haystack, qsizetype from) const
         return from <= haystack.size() ? from : -1;
     if (haystack.size() - from < m)
         return -1;
+#if defined(__SSE2__)
+    if (m_pairAt[0] >= 0)
+        return pairIndexIn(haystack, from);
+#endif
     return m_rarePosition >= 0 ? rareByteIndexIn(haystack, from) : horspoolIndexIn(haystack, from);
 }
+
+#if defined(__SSE2__)
+qsizetype FoldedNeedle::pairIndexIn(QByteArrayView haystack, qsizetype from) const
+{
+    const qsizetype m = m_lowered.size();
+    const qsizetype n = haystack.size();
+    const auto *text = reinterpret_cast<const unsigned char *>(haystack.data());
+    const qsizetype a = m_pairAt[0];
+    const qsizetype b = m_pairAt[1];
+    const qsizetype last = n - m; // the last position where the needle fits
+    qsizetype s = from;
+
+    // Sixteen starting positions at a time: the bytes at the two positions
+    // of the pair, or-ed with their masks, against the pair's bytes.
+    const __m128i byteA = _mm_set1_epi8(char(m_pairByte[0]));
+    const __m128i byteB = _mm_set1_epi8(char(m_pairByte[1]));
+    const __m128i maskA = _mm_set1_epi8(char(m_pairMask[0]));
+    const __m128i maskB = _mm_set1_epi8(char(m_pairMask[1]));
+    const qsizetype reach = std::max(a, b) + 16;
+    while (s + reach <= n) {
+        const __m128i atA = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + s + a));
+        const __m128i atB = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + s + b));
+        const __m128i both = _mm_and_si128(
+            _mm_cmpeq_epi8(_mm_or_si128(atA, maskA), byteA), _mm_cmpeq_epi8(_mm_or_si128(atB, maskB), byteB));
+        unsigned bits = unsigned(_mm_movemask_epi8(both));
+        while (bits) {
+            const qsizetype at = s + std::countr_zero(bits);
+            if (at > last)
+                return -1;
+            if (occursAt(text, at))
+                return at;
+            bits &= bits - 1;
+        }
+        s += 16;
+    }
+    for (; s <= last; ++s) {
+        if ((text[s + a] | m_pairMask[0]) == m_pairByte[0] && (text[s + b] | m_pairMask[1]) == m_pairByte[1]
+            && occursAt(text, s))
+            return s;
+    }
+    return -1;
+}
+#endif
 
 bool FoldedNeedle::occursAt(const unsigned char *text, qsizetype at) const
 {
