@@ -9,8 +9,8 @@
 // line; a line end at the very end adds no further line; an empty text is
 // one empty line.
 //
-// The next LF and the next CR are each remembered until the walk passes
-// them, so walking every line reads the buffer once.
+// A line's end is looked for from its start, so walking every line reads
+// the buffer once.
 class LineCursor
 {
 public:
@@ -36,7 +36,5 @@ private:
     QByteArrayView m_text;
     qsizetype m_start = 0;
     qsizetype m_end = -1; // the current line's end once known, else -1
-    qsizetype m_nextLf = -1; // the first LF at or after some earlier start
-    qsizetype m_nextCr = -1;
     bool m_done = false;
 };
