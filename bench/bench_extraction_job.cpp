@@ -7,7 +7,8 @@
 //
 // SCRIPT holds the steps of the driver's scripts, one JSON object a line:
 // every step but the last sets the job up (texts, options, windows), the
-// last one starts it and is the one measured.
+// last one starts it and is the one measured. With TOLLERVANE_BENCH_VERBOSE
+// set, every stall over 30 ms is told on standard error as it ends.
 
 #include "ScriptRunner.h"
 #include "ScriptedPrompts.h"
@@ -100,8 +101,13 @@ int main(int argc, char *argv[])
     QTimer ticker;
     ticker.setTimerType(Qt::PreciseTimer);
     ticker.setInterval(2);
+    const bool verbose = qEnvironmentVariableIsSet("TOLLERVANE_BENCH_VERBOSE");
     QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longestGapNs = qMax(longestGapNs, sinceTick.nsecsElapsed());
+        const qint64 gap = sinceTick.nsecsElapsed();
+        if (verbose && gap > 30'000'000)
+            std::fprintf(stderr, "stall %.1f ms at %lld rows\n", double(gap) / 1e6,
+                static_cast<long long>(window.results().size()));
+        longestGapNs = qMax(longestGapNs, gap);
         sinceTick.restart();
     });
     ticker.start();

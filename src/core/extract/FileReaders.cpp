@@ -30,7 +30,7 @@ LineArray::LineArray(QByteArray buffer, std::vector<LineSpan> lines)
 namespace {
 constexpr qint64 ReadPieceSize = 2 << 20;
 constexpr qsizetype LargestKeptBuffer = 64 << 20;
-constexpr qsizetype KeptBytes = 96 << 20;
+constexpr qsizetype KeptBytes = 32 << 20;
 constexpr size_t KeptBuffers = 12;
 
 // Buffers handed back, for the next reads; files may be read on more than

@@ -27,7 +27,7 @@ class ReadAhead
 {
 public:
     static constexpr int MaxFiles = 8;
-    static constexpr qsizetype MaxBytes = 32 << 20;
+    static constexpr qsizetype MaxBytes = 16 << 20;
 
     ReadAhead() = default;
     ~ReadAhead();
