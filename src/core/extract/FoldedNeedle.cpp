@@ -8,7 +8,7 @@
 #include <vector>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -133,41 +133,110 @@ qsizetype FoldedNeedle::indexIn(QByteArrayView haystack, qsizetype from) const
 }
 
 #if defined(__SSE2__)
+namespace {
+// The pair test over many start positions at once: from s on, while a whole
+// vector fits, the bytes at the pair's two positions, or-ed with their masks,
+// are compared with the pair's bytes; each start where both agree is checked
+// with occursAt. Returns the first start found, -1 when a start beyond last
+// is reached, or -2 with s where the vectors stopped.
+struct PairTest
+{
+    const unsigned char *text;
+    qsizetype n;
+    qsizetype last;
+    qsizetype a;
+    qsizetype b;
+    std::array<unsigned char, 2> bytes;
+    std::array<unsigned char, 2> masks;
+};
+
+template <class Check> qsizetype firstOfBits(unsigned bits, qsizetype s, qsizetype last, const Check &occursAt)
+{
+    while (bits) {
+        const qsizetype at = s + std::countr_zero(bits);
+        if (at > last)
+            return -1;
+        if (occursAt(at))
+            return at;
+        bits &= bits - 1;
+    }
+    return -2;
+}
+
+template <class Check> qsizetype pairScanSse2(const PairTest &t, qsizetype &s, const Check &occursAt)
+{
+    const __m128i byteA = _mm_set1_epi8(char(t.bytes[0]));
+    const __m128i byteB = _mm_set1_epi8(char(t.bytes[1]));
+    const __m128i maskA = _mm_set1_epi8(char(t.masks[0]));
+    const __m128i maskB = _mm_set1_epi8(char(t.masks[1]));
+    const qsizetype reach = std::max(t.a, t.b) + 16;
+    for (; s + reach <= t.n; s += 16) {
+        const __m128i atA = _mm_loadu_si128(reinterpret_cast<const __m128i *>(t.text + s + t.a));
+        const __m128i atB = _mm_loadu_si128(reinterpret_cast<const __m128i *>(t.text + s + t.b));
+        const auto bits = unsigned(_mm_movemask_epi8(_mm_and_si128(
+            _mm_cmpeq_epi8(_mm_or_si128(atA, maskA), byteA), _mm_cmpeq_epi8(_mm_or_si128(atB, maskB), byteB))));
+        if (bits) {
+            const qsizetype found = firstOfBits(bits, s, t.last, occursAt);
+            if (found != -2)
+                return found;
+        }
+    }
+    return -2;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+#define TOLLERVANE_HAVE_AVX2 1
+template <class Check>
+[[gnu::target("avx2")]] qsizetype pairScanAvx2(const PairTest &t, qsizetype &s, const Check &occursAt)
+{
+    const __m256i byteA = _mm256_set1_epi8(char(t.bytes[0]));
+    const __m256i byteB = _mm256_set1_epi8(char(t.bytes[1]));
+    const __m256i maskA = _mm256_set1_epi8(char(t.masks[0]));
+    const __m256i maskB = _mm256_set1_epi8(char(t.masks[1]));
+    const qsizetype reach = std::max(t.a, t.b) + 32;
+    for (; s + reach <= t.n; s += 32) {
+        const __m256i atA = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.text + s + t.a));
+        const __m256i atB = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(t.text + s + t.b));
+        const auto bits
+            = unsigned(_mm256_movemask_epi8(_mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(atA, maskA), byteA),
+                _mm256_cmpeq_epi8(_mm256_or_si256(atB, maskB), byteB))));
+        if (bits) {
+            const qsizetype found = firstOfBits(bits, s, t.last, occursAt);
+            if (found != -2)
+                return found;
+        }
+    }
+    return -2;
+}
+
+bool haveAvx2()
+{
+    static const bool have = __builtin_cpu_supports("avx2");
+    return have;
+}
+#endif
+} // namespace
+
 qsizetype FoldedNeedle::pairIndexIn(QByteArrayView haystack, qsizetype from) const
 {
-    const qsizetype m = m_lowered.size();
-    const qsizetype n = haystack.size();
     const auto *text = reinterpret_cast<const unsigned char *>(haystack.data());
-    const qsizetype a = m_pairAt[0];
-    const qsizetype b = m_pairAt[1];
-    const qsizetype last = n - m; // the last position where the needle fits
-    qsizetype s = from;
+    const PairTest test { text, haystack.size(), haystack.size() - m_lowered.size(), m_pairAt[0], m_pairAt[1],
+        m_pairByte, m_pairMask };
+    const auto check = [&](qsizetype at) { return occursAt(text, at); };
 
-    // Sixteen starting positions at a time: the bytes at the two positions
-    // of the pair, or-ed with their masks, against the pair's bytes.
-    const __m128i byteA = _mm_set1_epi8(char(m_pairByte[0]));
-    const __m128i byteB = _mm_set1_epi8(char(m_pairByte[1]));
-    const __m128i maskA = _mm_set1_epi8(char(m_pairMask[0]));
-    const __m128i maskB = _mm_set1_epi8(char(m_pairMask[1]));
-    const qsizetype reach = std::max(a, b) + 16;
-    while (s + reach <= n) {
-        const __m128i atA = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + s + a));
-        const __m128i atB = _mm_loadu_si128(reinterpret_cast<const __m128i *>(text + s + b));
-        const __m128i both = _mm_and_si128(
-            _mm_cmpeq_epi8(_mm_or_si128(atA, maskA), byteA), _mm_cmpeq_epi8(_mm_or_si128(atB, maskB), byteB));
-        unsigned bits = unsigned(_mm_movemask_epi8(both));
-        while (bits) {
-            const qsizetype at = s + std::countr_zero(bits);
-            if (at > last)
-                return -1;
-            if (occursAt(text, at))
-                return at;
-            bits &= bits - 1;
-        }
-        s += 16;
-    }
-    for (; s <= last; ++s) {
-        if ((text[s + a] | m_pairMask[0]) == m_pairByte[0] && (text[s + b] | m_pairMask[1]) == m_pairByte[1]
+    // Many start positions at a time, then what is left one at a time.
+    qsizetype s = from;
+    qsizetype found = -2;
+#if defined(TOLLERVANE_HAVE_AVX2)
+    if (haveAvx2())
+        found = pairScanAvx2(test, s, check);
+#endif
+    if (found == -2)
+        found = pairScanSse2(test, s, check);
+    if (found != -2)
+        return found;
+    for (; s <= test.last; ++s) {
+        if ((text[s + test.a] | m_pairMask[0]) == m_pairByte[0] && (text[s + test.b] | m_pairMask[1]) == m_pairByte[1]
             && occursAt(text, s))
             return s;
     }
