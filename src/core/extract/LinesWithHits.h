@@ -13,7 +13,8 @@ class LinesWithHits
 {
 public:
     // nextHit(offset): the buffer offset of (a byte of) the first hit at or
-    // after offset, or -1 when there is none.
+    // after offset, or -1 when there is none. hitFrom takes any callable of
+    // this form (asked at most once per line the walk reaches).
     using NextHit = std::function<qsizetype(qsizetype offset)>;
 
     // What was found no longer holds once what is searched for has changed.
@@ -22,7 +23,7 @@ public:
     // The first hit at or after lineStart (the start of the line the walk
     // has reached), or -1. A hit found before is reused until the walk has
     // passed it.
-    qsizetype hitFrom(qsizetype lineStart, const NextHit &nextHit)
+    template <class Search> qsizetype hitFrom(qsizetype lineStart, const Search &nextHit)
     {
         if (!m_known || lineStart < m_from || (m_hit >= 0 && m_hit < lineStart)) {
             m_hit = nextHit(lineStart);

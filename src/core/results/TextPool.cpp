@@ -1,35 +1,7 @@
 #include "TextPool.h"
 
-#include <sys/mman.h>
-
-#include <cstdlib>
 #include <cstring>
-#include <new>
 #include <stdexcept>
-
-void TextPool::Release::operator()(char *data) const
-{
-    std::free(data);
-}
-
-namespace {
-char *allocateChunk(std::size_t capacity)
-{
-    if (capacity != TextPool::ChunkSize) {
-        auto *data = static_cast<char *>(std::malloc(capacity));
-        if (!data)
-            throw std::bad_alloc();
-        return data;
-    }
-    auto *data = static_cast<char *>(std::aligned_alloc(TextPool::ChunkSize, capacity));
-    if (!data)
-        throw std::bad_alloc();
-#if defined(MADV_HUGEPAGE)
-    madvise(data, capacity, MADV_HUGEPAGE);
-#endif
-    return data;
-}
-} // namespace
 
 TextPool::Ref TextPool::add(QByteArrayView text)
 {
@@ -41,7 +13,7 @@ TextPool::Ref TextPool::add(QByteArrayView text)
         // A text larger than a chunk gets a chunk of its own size.
         const std::size_t capacity = length > ChunkSize ? length : ChunkSize;
         Chunk chunk;
-        chunk.data.reset(allocateChunk(capacity));
+        chunk.data.reset(new char[capacity]);
         chunk.capacity = capacity;
         m_chunks.push_back(std::move(chunk));
     }

@@ -21,9 +21,7 @@ public:
         std::uint32_t length = 0;
     };
 
-    // A chunk is one huge page where the system offers them, so that
-    // hundreds of megabytes of results fault in a page per chunk, not 512.
-    static constexpr std::size_t ChunkSize = 2u << 20;
+    static constexpr std::size_t ChunkSize = 1u << 20;
 
     Ref add(QByteArrayView text);
     // Stores a large text by sharing the buffer it lies in instead of copying
@@ -39,13 +37,9 @@ public:
     std::size_t bytesReserved() const;
 
 private:
-    struct Release
-    {
-        void operator()(char *data) const;
-    };
     struct Chunk
     {
-        std::unique_ptr<char, Release> data;
+        std::unique_ptr<char[]> data;
         std::size_t capacity = 0;
         std::size_t used = 0;
         QByteArray shared; // set for a text kept in its own buffer
