@@ -6,6 +6,7 @@
 #include "app/CaptionedProgressBar.h"
 #include "filelist/FileListModel.h"
 
+#include <QRegularExpression>
 #include <QTest>
 #include <QThread>
 
@@ -229,6 +230,56 @@ private slots:
         QCOMPARE(seen,
             (QStringList { "Processing: lf.eml", "Processing: mixed.eml", "Processing: missing.eml",
                 "File not found: " + missing, "Processing: crlf.eml", "Done." }));
+    }
+
+    void stoppedRunKeepsTheFilesItWentThrough()
+    {
+        // Stop pressed at 50 %: the run ends between files, its results are
+        // those of a run over the files it went through alone, and the
+        // status line followed it; the next run works as always.
+        QStringList many;
+        for (int i = 0; i < 400; ++i)
+            many.append(files.write(QStringLiteral("stop/%1.eml").arg(i, 3, 10, QLatin1Char('0')),
+                "Subject: " + QByteArray::number(i) + "\r\nline\r\n"));
+        AppFixture app;
+        app.run(R"({"check":"Check14","on":true})");
+        app.dropFiles(many);
+        QTest::qWait(150); // past the status line's refresh interval
+        QString statusDuringRun;
+        connect(&app.form().progressBar(), &CaptionedProgressBar::progressChanged, &app.form(),
+            [&](double value, const QString &) {
+                if (value >= 25 && statusDuringRun.isEmpty())
+                    statusDuringRun = app.dump(QStringLiteral("StatusLine")).value("text").toString();
+            });
+        app.run(R"({"stop":{"progress":50}})");
+        app.run(R"({"click":"PushButton13"})");
+        const QString stopped = app.messageTexts().last();
+        const QRegularExpression shape(QStringLiteral("^Stopped after (\\d+) of 400 files\\.$"));
+        const QRegularExpressionMatch match = shape.match(stopped);
+        QVERIFY2(match.hasMatch(), qPrintable(stopped));
+        const int done = match.captured(1).toInt();
+        QVERIFY2(done >= 199 && done <= 201, qPrintable(stopped));
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\d+ of 400 files, [\\d,]+ results \\|"))
+                     .match(statusDuringRun)
+                     .hasMatch(),
+            qPrintable(statusDuringRun));
+        QCOMPARE(app.form().progressBar().progress(), 0.0);
+        QCOMPARE(app.form().progressBar().caption(), QStringLiteral("Progress Bar"));
+        const QList<QStringList> kept = app.rows(QStringLiteral("ListView2"));
+
+        AppFixture alone;
+        alone.run(R"({"check":"Check14","on":true})");
+        alone.dropFiles(many.mid(0, done));
+        alone.run(R"({"click":"PushButton13"})");
+        QCOMPARE(kept, alone.rows(QStringLiteral("ListView2")));
+
+        app.run(R"({"click":"PushButton13"})");
+        QCOMPARE(app.messageTexts().last(), QStringLiteral("Done."));
+        QCOMPARE(app.rows(QStringLiteral("ListView2")).size(), 800);
+        QVERIFY(app.dump(QStringLiteral("StatusLine"))
+                    .value("text")
+                    .toString()
+                    .startsWith(QStringLiteral("400 files, 800 results in ")));
     }
 };
 

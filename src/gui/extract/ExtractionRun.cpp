@@ -6,12 +6,16 @@
 #include "app/Form1.h"
 #include "app/PathTools.h"
 #include "app/Prompts.h"
+#include "app/StatusLine.h"
+#include "app/StopRequest.h"
 #include "filelist/FileListModel.h"
 #include "results/ResultsModel.h"
 
 ExtractionRun::ExtractionRun(Form1 &form)
     : m_form(form)
-{ }
+{
+    m_clock.start();
+}
 
 void ExtractionRun::clearResults()
 {
@@ -70,9 +74,16 @@ void ExtractionRun::forEachFile(ErrorTrap &trap, const FileStepMarks &marks, Fil
             trap.step(mark, what);
     };
     const qsizetype fileCount = m_form.fileList().size();
-    for (qsizetype i = 0; i < fileCount && fileStillListed(i); ++i) {
+    m_fileCount = fileCount;
+    // Stop ends the run between files, so that its results are exactly
+    // those of the files it went through.
+    const auto stopAsked = [&] {
+        m_stopped = m_stopped || StopRequest::asked();
+        return m_stopped;
+    };
+    for (qsizetype i = 0; i < fileCount && fileStillListed(i) && !stopAsked(); ++i) {
         step(marks.firstYield, [] { EventPump::yield(); });
-        if (!fileStillListed(i))
+        if (!fileStillListed(i) || stopAsked())
             break;
         QString path;
         step(marks.firstBusyPointer, busy);
@@ -94,6 +105,9 @@ void ExtractionRun::forEachFile(ErrorTrap &trap, const FileStepMarks &marks, Fil
             });
         });
         body(path, text.bytes());
+        m_filesDone = i + 1;
+        m_form.statusLine().follow(StatusLine::number(m_filesDone) + QStringLiteral(" of ")
+            + StatusLine::number(fileCount) + QStringLiteral(" files, ") + resultsText());
     }
     m_readAhead.stop();
 }
@@ -105,8 +119,26 @@ void ExtractionRun::resetProgress()
     m_form.progressBar().setCaption(QStringLiteral("Progress Bar"));
 }
 
+QString ExtractionRun::resultsText() const
+{
+    const qsizetype results = m_form.results().size();
+    return StatusLine::number(results) + (results == 1 ? QStringLiteral(" result") : QStringLiteral(" results"));
+}
+
 void ExtractionRun::sayDone()
 {
-    if (!m_form.AppClosing)
-        m_form.prompts().info(QStringLiteral("Done."));
+    if (m_form.AppClosing)
+        return;
+    const QString took
+        = QStringLiteral(" in ") + QString::number(double(m_clock.elapsed()) / 1000.0, 'f', 1) + QStringLiteral(" s");
+    if (m_stopped) {
+        m_form.statusLine().say(QStringLiteral("Stopped after ") + StatusLine::number(m_filesDone)
+            + QStringLiteral(" of ") + StatusLine::number(m_fileCount) + QStringLiteral(" files, ") + resultsText()
+            + took);
+        m_form.prompts().info(QStringLiteral("Stopped after %1 of %2 files.").arg(m_filesDone).arg(m_fileCount));
+        return;
+    }
+    m_form.statusLine().say(StatusLine::number(m_filesDone)
+        + (m_filesDone == 1 ? QStringLiteral(" file, ") : QStringLiteral(" files, ")) + resultsText() + took);
+    m_form.prompts().info(QStringLiteral("Done."));
 }

@@ -4,6 +4,7 @@
 #include "extract/ReadAhead.h"
 
 #include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <functional>
@@ -66,10 +67,18 @@ public:
 
     // Pointer back to normal, progress 0 and "Progress Bar".
     void resetProgress();
-    // The closing "Done." (not shown when the window is closing).
+    // The closing "Done." (not shown when the window is closing), or after a
+    // stop "Stopped after N of M files."; the status line says what the run
+    // did and how long it took.
     void sayDone();
 
 private:
+    QString resultsText() const;
+
     Form1 &m_form;
+    QElapsedTimer m_clock;
+    qsizetype m_fileCount = 0;
+    qsizetype m_filesDone = 0;
+    bool m_stopped = false;
     ReadAhead m_readAhead;
 };
