@@ -626,6 +626,29 @@ private slots:
                     .toString()
                     .startsWith(QStringLiteral("Saved 2,000 rows")));
     }
+
+    void resultsFromTheKeyboard()
+    {
+        AppFixture app;
+        extract(app, { files.write(QStringLiteral("keys.eml"), "alpha\r\nbeta  \r\ngamma\r\n") }, true);
+        // Ctrl+A, Ctrl+C: the rows as the copy command lays them out.
+        app.run(R"({"key":"Ctrl+A","on":"ListView2"})");
+        app.run(R"({"key":"Ctrl+C","on":"ListView2"})");
+        const QString selectedCopy = app.prompts().clipboard();
+        app.run(R"({"click":"PushButton18"})");
+        QCOMPARE(selectedCopy, app.prompts().clipboard());
+        // Delete removes the current row, as a double-click does.
+        app.run(R"({"select":"ListView2","row":2})");
+        app.run(R"({"key":"Delete","on":"ListView2"})");
+        QCOMPARE(app.rows(QStringLiteral("ListView2")).size(), 2);
+        QCOMPARE(app.rows(QStringLiteral("ListView2")).at(1).last(), QStringLiteral("gamma"));
+        // Ctrl+C on one selected row copies that row alone.
+        app.run(R"({"select":"ListView2","row":1})");
+        app.run(R"({"key":"Ctrl+C","on":"ListView2"})");
+        QVERIFY2(
+            app.prompts().clipboard().endsWith(QStringLiteral("\talpha\r\n")), qPrintable(app.prompts().clipboard()));
+        QCOMPARE(app.prompts().clipboard().count(QStringLiteral("\r\n")), 1);
+    }
 };
 
 QTEST_MAIN(TestResultsCommands)

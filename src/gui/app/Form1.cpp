@@ -497,6 +497,12 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
         runUntrapped([&] { ListView1_OLEDragDrop(urls); });
         return true;
     }
+    if ((watched == m_listView1 || watched == m_listView2) && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::SelectAll)) {
+        m_results->flushPending(); // rows added in the last moments too
+        selectAllRows(static_cast<QTableView *>(watched));
+        return true;
+    }
     if (watched == m_listView1 && event->type() == QEvent::KeyPress) {
         runUntrapped([&] { ListView1_KeyDown(static_cast<QKeyEvent *>(event)->key()); });
         return false;

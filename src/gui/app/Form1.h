@@ -160,6 +160,9 @@ private:
     void installKeyboard();
     // Ctrl+C in the results list: the selected rows in the clipboard layout.
     void copySelectedResults();
+    // Ctrl+A in a list (its own select-all does nothing with one-row
+    // selection).
+    static void selectAllRows(QTableView *view);
     // Handlers without a trap of their own must never take the program down.
     static void runUntrapped(const std::function<void()> &handler);
 

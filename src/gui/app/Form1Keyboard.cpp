@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTableView>
 
 #include <algorithm>
@@ -21,8 +20,7 @@
 // selects every row of a list, Ctrl+C copies the selected results, Escape
 // stops the running command.
 
-namespace {
-void selectAllRows(QTableView *view)
+void Form1::selectAllRows(QTableView *view)
 {
     const int rows = view->model()->rowCount();
     if (rows == 0)
@@ -30,7 +28,6 @@ void selectAllRows(QTableView *view)
     const QItemSelection all(view->model()->index(0, 0), view->model()->index(rows - 1, 0));
     view->selectionModel()->select(all, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
-} // namespace
 
 void Form1::installKeyboard()
 {
@@ -38,11 +35,6 @@ void Form1::installKeyboard()
     connect(m_text1, &QLineEdit::returnPressed, button("PushButton2"), &QPushButton::click);
     connect(m_text2, &QLineEdit::returnPressed, button("PushButton8"), &QPushButton::click);
     connect(m_text5, &QLineEdit::returnPressed, button("PushButton7"), &QPushButton::click);
-
-    for (QTableView *view : { m_listView1, m_listView2 }) {
-        auto *selectAll = new QShortcut(QKeySequence::SelectAll, view, nullptr, nullptr, Qt::WidgetShortcut);
-        connect(selectAll, &QShortcut::activated, view, [view] { selectAllRows(view); });
-    }
 
     // Left column top to bottom, row by row left to right, then the right.
     const QList<QWidget *> order = { m_listView1, button("PushButton1"), button("PushButton5"), button("PushButton21"),
