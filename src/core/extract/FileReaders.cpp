@@ -138,7 +138,7 @@ private:
 };
 } // namespace
 
-QByteArray readWholeFile(const QString &path, bool yieldWhileReading)
+QByteArray readWholeFile(const QString &path, const std::function<void()> &afterPiece)
 {
     // One stat for the kind and size of the file, then the file is opened
     // and read; a path that cannot be opened so is left to the file classes.
@@ -166,8 +166,7 @@ QByteArray readWholeFile(const QString &path, bool yieldWhileReading)
         // answering while it comes in.
         const qsizetype piece = qMin<qsizetype>(buffer.size() - filled, ReadPieceSize);
         const qsizetype got = file.read(buffer.data() + filled, piece, path);
-        if (yieldWhileReading)
-            EventPump::yield();
+        afterPiece();
         if (got == 0)
             break;
         filled += got;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LineSplitter.h"
+#include "app/EventPump.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -62,9 +63,14 @@ private:
 };
 
 // Reads a whole file into one buffer. Throws AppFailure when the path is not
-// a readable regular file. On the window's thread a large file is read in
-// pieces with a yield after each; another thread passes false.
-QByteArray readWholeFile(const QString &path, bool yieldWhileReading = true);
+// a readable regular file. A large file is read in pieces of a few megabytes
+// with afterPiece called after each: on the window's thread a yield, on
+// another thread whatever it wants to check (it may throw to give up).
+QByteArray readWholeFile(const QString &path, const std::function<void()> &afterPiece);
+inline QByteArray readWholeFile(const QString &path)
+{
+    return readWholeFile(path, [] { EventPump::yield(); });
+}
 
 // A file's bytes, to be walked as lines with a LineCursor. The buffer is
 // kept for the next file's read unless a result shares it.

@@ -5,6 +5,12 @@
 
 #include <chrono>
 
+namespace {
+struct ReadGivenUp
+{
+};
+} // namespace
+
 ReadAhead::~ReadAhead()
 {
     stop();
@@ -60,7 +66,16 @@ void ReadAhead::readInto(std::unique_lock<std::mutex> &lock, Slot &slot, bool on
     QByteArray bytes;
     std::exception_ptr failure;
     try {
-        bytes = readWholeFile(path, onWindowThread);
+        if (onWindowThread) {
+            bytes = readWholeFile(path);
+        } else {
+            // A read the run no longer wants (the list changed, or the run
+            // ended) is given up after the piece it is at.
+            bytes = readWholeFile(path, [&] {
+                if (m_generation.load(std::memory_order_relaxed) != generation)
+                    throw ReadGivenUp();
+            });
+        }
     } catch (...) {
         failure = std::current_exception();
     }

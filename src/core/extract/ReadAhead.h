@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -74,5 +75,5 @@ private:
     bool m_workerWaits = false;
     bool m_stopping = false;
     // Bumped when the slots are replaced; a read begun before is dropped.
-    quint64 m_generation = 0;
+    std::atomic<quint64> m_generation = 0;
 };
