@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxlsxwriter-dev
   fonts-dejavu-core xvfb xauth xdotool xclip imagemagick xdg-utils pcmanfm
   ripgrep python3 desktop-file-utils
-  clang libclang-rt-14-dev libreoffice-calc-nogui unzip
+  clang libclang-rt-14-dev clang-format libreoffice-calc unzip
 )
 
 # Packages named on the command line are wanted too (e.g. by tools/package.sh).

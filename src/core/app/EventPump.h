@@ -22,8 +22,7 @@ struct CoarseClock
         clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
         return time_point(std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec));
 #else
-        return time_point(std::chrono::duration_cast<duration>(
-            std::chrono::steady_clock::now().time_since_epoch()));
+        return time_point(std::chrono::duration_cast<duration>(std::chrono::steady_clock::now().time_since_epoch()));
 #endif
     }
 };
