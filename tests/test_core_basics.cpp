@@ -100,7 +100,8 @@ private slots:
         QVERIFY(QDir().mkpath(QFileInfo(file).path()));
         QFile damaged(file);
         QVERIFY(damaged.open(QIODevice::WriteOnly));
-        damaged.write(QByteArray("\x00\xff[\x01garbage\nno equals sign here\n\x80\x81\x82", 40));
+        static const char garbage[] = "\x00\xff[\x01garbage\nno equals sign here\n\x80\x81\x82";
+        damaged.write(garbage, sizeof garbage - 1);
         damaged.close();
         SettingsStore store(file);
         store.save(QStringLiteral("Check1"), QStringLiteral("1"));
