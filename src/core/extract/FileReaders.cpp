@@ -90,10 +90,7 @@ LineArray::~LineArray()
     recycleReadBuffer(std::move(m_buffer));
 }
 
-namespace {
-// A path the quick way below could not open is read through the file
-// classes, which describe whatever is wrong with it in the program's words.
-QByteArray readThroughFileClasses(const QString &path)
+void openRegularFile(QFile &file, const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -102,9 +99,18 @@ QByteArray readThroughFileClasses(const QString &path)
         throw AppFailure(QStringLiteral("Path is a folder, not a file: %1").arg(path));
     if (!info.isFile())
         throw AppFailure(QStringLiteral("Not a regular file: %1").arg(path));
-    QFile file(path);
+    file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw AppFailure(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
+}
+
+namespace {
+// A path the quick way below could not open is read through the file
+// classes, which describe whatever is wrong with it in the program's words.
+QByteArray readThroughFileClasses(const QString &path)
+{
+    QFile file;
+    openRegularFile(file, path);
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw AppFailure(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));

@@ -4,9 +4,9 @@
 #include "app/AppFailure.h"
 #include "app/PathTools.h"
 #include "app/Prompts.h"
+#include "extract/FileReaders.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 QStringList ListFileRows(QByteArrayView bytes)
@@ -65,13 +65,7 @@ void LoadListFromTextFile(FileListModel &list, const QString &path, Prompts &pro
     }
     // Read at once, without yielding: a second command cannot run in the
     // middle of a load and put its rows ahead of this file's.
-    const QFileInfo info(path);
-    if (info.isDir())
-        throw AppFailure(QStringLiteral("Path is a folder, not a file: %1").arg(path));
-    if (!info.isFile())
-        throw AppFailure(QStringLiteral("Not a regular file: %1").arg(path));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        throw AppFailure(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
+    QFile file;
+    openRegularFile(file, path);
     AppendListFileRows(list, file, path);
 }
