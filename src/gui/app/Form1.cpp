@@ -10,7 +10,6 @@
 #include "app/PathTools.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
-#include "app/StopRequest.h"
 #include "extract/Form2.h"
 #include "extract/Form3.h"
 #include "filelist/FileListModel.h"
@@ -449,28 +448,6 @@ void Form1::endLongCommand()
 {
     m_longCommandRunning = false;
     endStoppable();
-}
-
-void Form1::beginStoppable()
-{
-    if (m_stoppable++ == 0) {
-        StopRequest::clear();
-        m_stopButton->show();
-    }
-}
-
-void Form1::endStoppable()
-{
-    if (--m_stoppable == 0) {
-        m_stopButton->hide();
-        StopRequest::clear();
-    }
-}
-
-void Form1::requestStop()
-{
-    if (m_stoppable > 0)
-        StopRequest::ask();
 }
 
 bool Form1::eventFilter(QObject *watched, QEvent *event)

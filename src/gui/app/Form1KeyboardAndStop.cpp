@@ -2,6 +2,7 @@
 
 #include "app/ErrorTrap.h"
 #include "app/Prompts.h"
+#include "app/StopRequest.h"
 #include "results/ClipboardAccess.h"
 #include "results/ClipboardText.h"
 #include "results/ResultsModel.h"
@@ -15,10 +16,10 @@
 
 #include <algorithm>
 
-// The main window from the keyboard: Enter in a text box runs the command
-// beside it, Tab goes through the controls as they stand on screen, Ctrl+A
-// selects every row of a list, Ctrl+C copies the selected results, Escape
-// stops the running command.
+// The main window from the keyboard, and Stop: Enter in a text box runs the
+// command beside it, Tab goes through the controls as they stand on screen,
+// Ctrl+A selects every row of a list, Ctrl+C copies the selected results,
+// and Escape, like the Stop button, stops the running command.
 
 void Form1::selectAllRows(QTableView *view)
 {
@@ -46,6 +47,28 @@ void Form1::installKeyboard()
         button("PushButton20"), m_stopButton };
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
+}
+
+void Form1::beginStoppable()
+{
+    if (m_stoppable++ == 0) {
+        StopRequest::clear();
+        m_stopButton->show();
+    }
+}
+
+void Form1::endStoppable()
+{
+    if (--m_stoppable == 0) {
+        m_stopButton->hide();
+        StopRequest::clear();
+    }
+}
+
+void Form1::requestStop()
+{
+    if (m_stoppable > 0)
+        StopRequest::ask();
 }
 
 void Form1::keyPressEvent(QKeyEvent *event)
