@@ -1,7 +1,9 @@
 // The line splitter: lines never contain a line end, and the lines joined
-// with the line ends that separated them give the text back.
+// with the line ends that separated them give the text back. The line
+// cursor walks the same lines, also after jumping to the line of a byte.
 
 #include "FuzzCheck.h"
+#include "extract/LineCursor.h"
 #include "extract/LineSplitter.h"
 
 #include <QByteArray>
@@ -31,5 +33,23 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     // A text that does not end in a line end has its last line last.
     if (!text.isEmpty() && text.back() != '\n' && text.back() != '\r')
         FUZZ_CHECK(lines.back().offset + lines.back().length == text.size());
+
+    size_t walked = 0;
+    for (LineCursor cursor(text); cursor.atLine(); cursor.next(), ++walked) {
+        FUZZ_CHECK(walked < lines.size());
+        FUZZ_CHECK(cursor.lineStart() == lines[walked].offset);
+        FUZZ_CHECK(cursor.lineEnd() == lines[walked].offset + lines[walked].length);
+    }
+    FUZZ_CHECK(walked == lines.size());
+    // A jump from the first line to the line of the byte in the middle.
+    if (!text.isEmpty() && text[text.size() / 2] != '\r' && text[text.size() / 2] != '\n') {
+        LineCursor cursor(text);
+        cursor.moveToLineOf(text.size() / 2);
+        size_t holding = 0;
+        while (holding + 1 < lines.size() && lines[holding + 1].offset <= text.size() / 2)
+            ++holding;
+        FUZZ_CHECK(cursor.lineStart() == lines[holding].offset);
+        FUZZ_CHECK(cursor.lineEnd() == lines[holding].offset + lines[holding].length);
+    }
     return 0;
 }

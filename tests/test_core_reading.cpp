@@ -4,6 +4,7 @@
 #include "ScriptedPrompts.h"
 #include "TempFiles.h"
 #include "extract/FileReaders.h"
+#include "extract/LineCursor.h"
 #include "extract/LineSplitter.h"
 
 #include <QRandomGenerator>
@@ -15,6 +16,15 @@ QList<QByteArray> linesOf(const QByteArray &text)
     QList<QByteArray> lines;
     for (const LineSpan &span : splitLines(text))
         lines.append(text.mid(span.offset, span.length));
+    return lines;
+}
+
+// The same lines as the cursor walks them.
+QList<QByteArray> cursorLines(const QByteArray &text)
+{
+    QList<QByteArray> lines;
+    for (LineCursor cursor(text); cursor.atLine(); cursor.next())
+        lines.append(cursor.line().toByteArray());
     return lines;
 }
 
@@ -70,6 +80,7 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(QList<QByteArray>, lines);
         QCOMPARE(linesOf(text), lines);
+        QCOMPARE(cursorLines(text), lines);
     }
 
     void splitterAgreesWithByteByByteReference()
@@ -78,10 +89,30 @@ private slots:
         const char alphabet[] = { 'a', 'b', ' ', '\r', '\n', '\xe9' };
         for (int round = 0; round < 2000; ++round) {
             QByteArray text;
-            const int length = random.bounded(40);
+            // Now and then a text long enough to be scanned in blocks.
+            const int length = random.bounded(round % 4 == 0 ? 200 : 40);
             for (int i = 0; i < length; ++i)
                 text.append(alphabet[random.bounded(int(sizeof alphabet))]);
             QCOMPARE(linesOf(text), referenceLines(text));
+            QCOMPARE(cursorLines(text), referenceLines(text));
+            // From any line, a jump to a byte of a later line lands on that
+            // line's start, and the walk goes on from there as usual.
+            const std::vector<LineSpan> spans = splitLines(text);
+            const size_t from = size_t(random.bounded(int(spans.size())));
+            const size_t to = from + size_t(random.bounded(int(spans.size() - from)));
+            if (spans[to].length == 0)
+                continue;
+            LineCursor cursor(text);
+            for (size_t j = 0; j < from; ++j)
+                cursor.next();
+            if (random.bounded(2))
+                cursor.lineEnd(); // a line end already known must not get in the way
+            cursor.moveToLineOf(spans[to].offset + random.bounded(int(spans[to].length)));
+            QCOMPARE(cursor.lineStart(), spans[to].offset);
+            QList<QByteArray> rest;
+            for (; cursor.atLine(); cursor.next())
+                rest.append(cursor.line().toByteArray());
+            QCOMPARE(rest, referenceLines(text).mid(qsizetype(to)));
         }
     }
 

@@ -7,6 +7,7 @@
 #include "filelist/FileListModel.h"
 
 #include <QTest>
+#include <QThread>
 
 class TestExtractAll : public QObject
 {
@@ -187,6 +188,47 @@ private slots:
             });
         app.run(R"({"click":"PushButton13"})");
         QCOMPARE(app.rows(QStringLiteral("ListView2")), (Rows { { "a" }, { "b" } }));
+    }
+
+    // Files are read ahead on another thread; what the run shows is not.
+    // A row removed during the run takes its file, read ahead already, with
+    // it: neither its lines nor its error box appear. An unreadable file's
+    // box still comes in its turn, after its caption and before the next.
+    void readingAheadShowsEachFileInItsTurn()
+    {
+        AppFixture app;
+        const QString removed = files.filePath(QStringLiteral("removed-while-running.eml"));
+        const QString missing = files.filePath(QStringLiteral("missing.eml"));
+        app.dropFiles({ corpus[1], removed, corpus[2], missing, corpus[0] });
+        QObject::connect(&app.form().progressBar(), &CaptionedProgressBar::progressChanged, &app.form(),
+            [&](double value, const QString &) {
+                if (value == 40 && app.form().fileList().path(1) == removed) {
+                    // Time for the files to be read ahead, then the row goes.
+                    QThread::msleep(200);
+                    app.form().fileList().removeRowsAscending({ 1 });
+                }
+            });
+        app.run(R"({"trace":"progress"})");
+        app.run(R"({"click":"PushButton13"})");
+
+        QCOMPARE(app.rows(QStringLiteral("ListView2")),
+            (Rows { { "a" }, { "b" }, { "x" }, { "y" }, { "z" }, { "last" }, { "" }, { "Subject: one" }, { "Body" },
+                { "" }, { "end" } }));
+        QStringList seen;
+        QString caption;
+        for (const QJsonObject &line : app.transcript) {
+            const QString text = line.value(QStringLiteral("text")).toString();
+            if (line.contains(QStringLiteral("progress")) && text.startsWith(QStringLiteral("Processing: "))) {
+                if (caption != text)
+                    seen.append(text);
+                caption = text;
+            } else if (line.value(QStringLiteral("prompt")).toString() == QStringLiteral("message")) {
+                seen.append(text.section(QStringLiteral("\r\n"), 0, 0));
+            }
+        }
+        QCOMPARE(seen,
+            (QStringList { "Processing: lf.eml", "Processing: mixed.eml", "Processing: missing.eml",
+                "File not found: " + missing, "Processing: crlf.eml", "Done." }));
     }
 };
 

@@ -30,10 +30,16 @@ public:
     std::optional<QByteArrayView> next();
 
 private:
+    std::optional<QByteArrayView> nextPieceByPiece();
+
     QByteArrayView m_text;
     FoldedNeedle m_start;
     std::optional<QByteArray> m_end;
     qsizetype m_pieceStart = 0;
+    // Whether no proper start of Y is also its end: then no two Y can
+    // overlap, every Y in the text is a cut, and a result can be found from
+    // its X outwards instead of piece by piece.
+    bool m_endStandsAlone = false;
 };
 
 // Every result of a text, in order.

@@ -7,6 +7,14 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <mutex>
+#include <vector>
+
 LineArray::LineArray()
     : m_lines { LineSpan {} }
 { }
@@ -22,18 +30,42 @@ LineArray::LineArray(QByteArray buffer, std::vector<LineSpan> lines)
 namespace {
 constexpr qint64 ReadPieceSize = 2 << 20;
 constexpr qsizetype LargestKeptBuffer = 64 << 20;
+constexpr qsizetype KeptBytes = 32 << 20;
+constexpr size_t KeptBuffers = 12;
 
-// One spare buffer, used only on the thread that reads files.
-QByteArray &spareBuffer()
+// Buffers handed back, for the next reads; files may be read on more than
+// one thread.
+struct SpareBuffers
 {
-    static QByteArray spare;
+    std::mutex mutex;
+    std::vector<QByteArray> buffers;
+    qsizetype bytes = 0;
+};
+
+SpareBuffers &spares()
+{
+    static SpareBuffers spare;
     return spare;
 }
 
 QByteArray bufferOfSize(qsizetype size)
 {
-    QByteArray buffer = std::move(spareBuffer());
-    spareBuffer() = QByteArray();
+    QByteArray buffer;
+    {
+        SpareBuffers &spare = spares();
+        std::lock_guard lock(spare.mutex);
+        // The smallest spare that is large enough.
+        auto best = spare.buffers.end();
+        for (auto it = spare.buffers.begin(); it != spare.buffers.end(); ++it) {
+            if (it->capacity() >= size && (best == spare.buffers.end() || it->capacity() < best->capacity()))
+                best = it;
+        }
+        if (best != spare.buffers.end()) {
+            buffer = std::move(*best);
+            spare.buffers.erase(best);
+            spare.bytes -= buffer.capacity();
+        }
+    }
     if (buffer.capacity() < size)
         return QByteArray(size, Qt::Uninitialized);
     buffer.resize(size);
@@ -43,9 +75,14 @@ QByteArray bufferOfSize(qsizetype size)
 
 void recycleReadBuffer(QByteArray &&buffer)
 {
-    if (!buffer.isDetached() || buffer.capacity() > LargestKeptBuffer || buffer.capacity() <= spareBuffer().capacity())
+    if (!buffer.isDetached() || buffer.capacity() > LargestKeptBuffer || buffer.capacity() == 0)
         return;
-    spareBuffer() = std::move(buffer);
+    SpareBuffers &spare = spares();
+    std::lock_guard lock(spare.mutex);
+    if (spare.buffers.size() >= KeptBuffers || spare.bytes + buffer.capacity() > KeptBytes)
+        return;
+    spare.bytes += buffer.capacity();
+    spare.buffers.push_back(std::move(buffer));
 }
 
 LineArray::~LineArray()
@@ -53,7 +90,10 @@ LineArray::~LineArray()
     recycleReadBuffer(std::move(m_buffer));
 }
 
-QByteArray readWholeFile(const QString &path)
+namespace {
+// A path the quick way below could not open is read through the file
+// classes, which describe whatever is wrong with it in the program's words.
+QByteArray readThroughFileClasses(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -62,35 +102,96 @@ QByteArray readWholeFile(const QString &path)
         throw AppFailure(QStringLiteral("Path is a folder, not a file: %1").arg(path));
     if (!info.isFile())
         throw AppFailure(QStringLiteral("Not a regular file: %1").arg(path));
-
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw AppFailure(QStringLiteral("Cannot open %1: %2").arg(path, file.errorString()));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw AppFailure(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    return bytes;
+}
+
+class OpenFile
+{
+public:
+    explicit OpenFile(int descriptor)
+        : m_descriptor(descriptor)
+    { }
+    ~OpenFile() { ::close(m_descriptor); }
+    OpenFile(const OpenFile &) = delete;
+    OpenFile &operator=(const OpenFile &) = delete;
+
+    // Reads up to size bytes; throws AppFailure when the system says no.
+    qsizetype read(char *into, qsizetype size, const QString &path) const
+    {
+        for (;;) {
+            const ssize_t got = ::read(m_descriptor, into, size_t(size));
+            if (got >= 0)
+                return got;
+            if (errno != EINTR)
+                throw AppFailure(QStringLiteral("Cannot read %1: %2").arg(path, qt_error_string(errno)));
+        }
+    }
+
+private:
+    int m_descriptor;
+};
+} // namespace
+
+QByteArray readWholeFile(const QString &path, bool yieldWhileReading)
+{
+    // One stat for the kind and size of the file, then the file is opened
+    // and read; a path that cannot be opened so is left to the file classes.
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status
+    {
+    };
+    if (name.isEmpty() || ::stat(name.constData(), &status) != 0)
+        return readThroughFileClasses(path);
+    if (S_ISDIR(status.st_mode))
+        throw AppFailure(QStringLiteral("Path is a folder, not a file: %1").arg(path));
+    if (!S_ISREG(status.st_mode))
+        throw AppFailure(QStringLiteral("Not a regular file: %1").arg(path));
+    const int descriptor = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return readThroughFileClasses(path);
+    const OpenFile file(descriptor);
 
     // Read straight into one buffer of the file's size; a file that grows
     // while it is read is read to its new end.
-    QByteArray buffer = bufferOfSize(file.size());
+    QByteArray buffer = bufferOfSize(qsizetype(status.st_size));
     qsizetype filled = 0;
     while (filled < buffer.size()) {
         // A large file is read in pieces, so that the window keeps
         // answering while it comes in.
-        const qint64 piece = qMin<qint64>(buffer.size() - filled, ReadPieceSize);
-        const qint64 got = file.read(buffer.data() + filled, piece);
-        EventPump::yield();
-        if (got < 0)
-            throw AppFailure(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+        const qsizetype piece = qMin<qsizetype>(buffer.size() - filled, ReadPieceSize);
+        const qsizetype got = file.read(buffer.data() + filled, piece, path);
+        if (yieldWhileReading)
+            EventPump::yield();
         if (got == 0)
             break;
         filled += got;
     }
     buffer.truncate(filled);
     char more[65536];
-    for (qint64 got; (got = file.read(more, sizeof more)) != 0;) {
-        if (got < 0)
-            throw AppFailure(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    for (qsizetype got; (got = file.read(more, sizeof more, path)) != 0;)
         buffer.append(more, got);
-    }
     return buffer;
+}
+
+FileText::~FileText()
+{
+    recycleReadBuffer(std::move(m_bytes));
+}
+
+FileText ReadFileTrapped(FileReader reader, Prompts &prompts, const std::function<QByteArray()> &read)
+{
+    ErrorTrap trap(prompts,
+        reader == FileReader::Lines ? QStringLiteral("Main.ReadFileToStringFSOLine")
+                                    : QStringLiteral("Main.ReadFileToStringFSO"));
+    FileText text;
+    trap.step(100, [&] { text = FileText(read()); });
+    return text;
 }
 
 LineArray ReadFileToStringFSOLine(const QString &path, Prompts &prompts)

@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class Prompts;
@@ -61,8 +62,28 @@ private:
 };
 
 // Reads a whole file into one buffer. Throws AppFailure when the path is not
-// a readable regular file.
-QByteArray readWholeFile(const QString &path);
+// a readable regular file. On the window's thread a large file is read in
+// pieces with a yield after each; another thread passes false.
+QByteArray readWholeFile(const QString &path, bool yieldWhileReading = true);
+
+// A file's bytes, to be walked as lines with a LineCursor. The buffer is
+// kept for the next file's read unless a result shares it.
+class FileText
+{
+public:
+    FileText() = default;
+    explicit FileText(QByteArray bytes)
+        : m_bytes(std::move(bytes))
+    { }
+    FileText(FileText &&) = default;
+    FileText &operator=(FileText &&) = default;
+    ~FileText();
+
+    const QByteArray &bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
 
 // Hands a buffer that is no longer needed back for the next read, so that
 // reading thousands of files does not ask the system for fresh memory (and
@@ -73,3 +94,8 @@ void recycleReadBuffer(QByteArray &&buffer);
 // error box with the reader's location and gives one empty element.
 LineArray ReadFileToStringFSOLine(const QString &path, Prompts &prompts);
 BlockArray ReadFileToStringFSO(const QString &path, Prompts &prompts);
+// The two readers without their arrays: the bytes come from read() (a file
+// read now, or one read ahead), under the reader's error trap; an unreadable
+// file gives the empty text (which is one empty line, or one empty block).
+enum class FileReader { Lines, Blocks };
+FileText ReadFileTrapped(FileReader reader, Prompts &prompts, const std::function<QByteArray()> &read);

@@ -10,10 +10,10 @@
 // A text searched for in 8-bit text regardless of letter case. The needle is
 // lower-cased once; the haystack is folded byte by byte through the Latin-1
 // table while it is compared, so no lower-cased copy of it is ever made.
-// When the needle holds a character that is rare in mail text (by a fixed
-// estimate), the search jumps from one occurrence of that character (in
-// either letter case) to the next with memchr and checks the needle around
-// it; otherwise it skips ahead Horspool-style.
+// The search compares two bytes of the needle (its two rarest characters in
+// mail text, by a fixed estimate, in either letter case) with the text at
+// sixteen positions at once, and checks the whole needle only where both
+// agree.
 //
 // The empty needle occurs at the start of every text. A needle holding a
 // character outside ISO-8859-1 occurs nowhere: no 8-bit text can hold it.
@@ -34,6 +34,7 @@ public:
     bool occursIn(QByteArrayView haystack) const { return indexIn(haystack) >= 0; }
 
 private:
+    qsizetype pairIndexIn(QByteArrayView haystack, qsizetype from) const;
     qsizetype horspoolIndexIn(QByteArrayView haystack, qsizetype from) const;
     qsizetype rareByteIndexIn(QByteArrayView haystack, qsizetype from) const;
     bool occursAt(const unsigned char *text, qsizetype at) const;
@@ -47,4 +48,11 @@ private:
     qsizetype m_rarePosition = -1;
     std::array<unsigned char, 2> m_rareBytes {};
     int m_rareByteCount = 0;
+    // The two needle positions compared first (the same one for a needle of
+    // one character), and for each the byte a text byte must equal once
+    // or-ed with the mask: a character whose two letter cases differ only
+    // in bit 0x20 has the mask 0x20, any other 0. -1: no such pair.
+    std::array<qsizetype, 2> m_pairAt { -1, -1 };
+    std::array<unsigned char, 2> m_pairByte {};
+    std::array<unsigned char, 2> m_pairMask {};
 };

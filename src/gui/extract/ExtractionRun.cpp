@@ -1,6 +1,8 @@
 #include "ExtractionRun.h"
 
 #include "app/CaptionedProgressBar.h"
+#include "app/ErrorTrap.h"
+#include "app/EventPump.h"
 #include "app/Form1.h"
 #include "app/PathTools.h"
 #include "app/Prompts.h"
@@ -52,6 +54,48 @@ void ExtractionRun::showProcessingCaption(const QString &path)
 void ExtractionRun::append(QByteArrayView text, const QString &path, const QByteArray *owner)
 {
     m_form.results().appendResult(text, path, m_form.removeDuplicates(), m_form.showSourceFilename(), owner);
+}
+
+void ExtractionRun::forEachFile(ErrorTrap &trap, const FileStepMarks &marks, FileReader reader, const FileBody &body,
+    const std::function<void()> &showBusy)
+{
+    const auto busy = [&] {
+        if (showBusy)
+            showBusy();
+        else
+            m_form.setBusyPointer(true);
+    };
+    const auto step = [&](int mark, const auto &what) {
+        if (mark >= 0)
+            trap.step(mark, what);
+    };
+    const qsizetype fileCount = m_form.fileList().size();
+    for (qsizetype i = 0; i < fileCount && fileStillListed(i); ++i) {
+        step(marks.firstYield, [] { EventPump::yield(); });
+        if (!fileStillListed(i))
+            break;
+        QString path;
+        step(marks.firstBusyPointer, busy);
+        step(marks.progress, [&] { showFileProgress(i); });
+        step(marks.path, [&] { path = m_form.fileList().path(i); });
+        step(marks.caption, [&] { showProcessingCaption(path); });
+        step(marks.yield, [] { EventPump::yield(); });
+        step(marks.busyPointer, busy);
+        FileText text;
+        step(marks.read, [&] {
+            text = ReadFileTrapped(reader, m_form.prompts(), [&] {
+                // The files the loop expects to come to from here on, as
+                // the list stands now.
+                const auto upcoming = [&] {
+                    const QStringList &paths = m_form.fileList().paths();
+                    return paths.mid(i, std::min(fileCount, paths.size()) - i);
+                };
+                return m_readAhead.take(path, upcoming);
+            });
+        });
+        body(path, text.bytes());
+    }
+    m_readAhead.stop();
 }
 
 void ExtractionRun::resetProgress()

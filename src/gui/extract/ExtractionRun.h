@@ -1,9 +1,29 @@
 #pragma once
 
+#include "extract/FileReaders.h"
+#include "extract/ReadAhead.h"
+
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
+
+class ErrorTrap;
 class Form1;
+
+// The line marks of the steps each file of a run goes through, as each
+// command numbers them; -1 for a step the command does not have.
+struct FileStepMarks
+{
+    int firstYield = -1; // a yield before anything else
+    int firstBusyPointer = -1; // the busy pointer before the progress
+    int progress = -1;
+    int path = -1;
+    int caption = -1;
+    int yield = -1;
+    int busyPointer = -1; // the busy pointer after the yield
+    int read = -1;
+};
 
 // The steps every extraction command shares: clearing and laying out the
 // results list, the per-file progress, the append step with the two options,
@@ -33,6 +53,17 @@ public:
     // lies in owner (the file's buffer) is kept without a copy.
     void append(QByteArrayView text, const QString &path, const QByteArray *owner = nullptr);
 
+    // The loop over the listed files: for each row still listed, the
+    // steps of marks in their order, then body with the file's path and
+    // bytes (the empty text when the file could not be read, after the
+    // reader's error box). Files are read ahead on another thread; what is
+    // shown stays on this one, in the same order.
+    // showBusy sets the busy pointer on the window that runs the command
+    // (the main window when none is given).
+    using FileBody = std::function<void(const QString &path, const QByteArray &bytes)>;
+    void forEachFile(ErrorTrap &trap, const FileStepMarks &marks, FileReader reader, const FileBody &body,
+        const std::function<void()> &showBusy = {});
+
     // Pointer back to normal, progress 0 and "Progress Bar".
     void resetProgress();
     // The closing "Done." (not shown when the window is closing).
@@ -40,4 +71,5 @@ public:
 
 private:
     Form1 &m_form;
+    ReadAhead m_readAhead;
 };

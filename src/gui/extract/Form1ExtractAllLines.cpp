@@ -2,8 +2,7 @@
 #include "app/ErrorTrap.h"
 #include "app/EventPump.h"
 #include "app/Form1.h"
-#include "extract/FileReaders.h"
-#include "filelist/FileListModel.h"
+#include "extract/LineCursor.h"
 
 // Extract All Lines: every line of every listed file becomes a result.
 void Form1::PushButton13_Click()
@@ -21,21 +20,14 @@ void Form1::PushButton13_Click()
         return;
     trap.step(104, [&] { run.setUpColumns(); });
 
-    const qsizetype fileCount = fileList().size();
-    for (qsizetype i = 0; i < fileCount && run.fileStillListed(i); ++i) {
-        QString path;
-        trap.step(106, [&] { run.showFileProgress(i); });
-        trap.step(108, [&] { path = fileList().path(i); });
-        trap.step(110, [&] { run.showProcessingCaption(path); });
-        trap.step(112, [&] { EventPump::yield(); });
-        trap.step(114, [&] { setBusyPointer(true); });
-        LineArray lines;
-        trap.step(116, [&] { lines = ReadFileToStringFSOLine(path, prompts()); });
-        for (qsizetype j = 0; j < lines.size() && !AppClosing; ++j) {
-            trap.step(118, [&] { EventPump::yield(); });
-            trap.step(120, [&] { run.append(lines.line(j), path, &lines.buffer()); });
-        }
-    }
+    run.forEachFile(trap,
+        { .progress = 106, .path = 108, .caption = 110, .yield = 112, .busyPointer = 114, .read = 116 },
+        FileReader::Lines, [&](const QString &path, const QByteArray &bytes) {
+            for (LineCursor lines(bytes); lines.atLine() && !AppClosing; lines.next()) {
+                trap.step(118, [&] { EventPump::yield(); });
+                trap.step(120, [&] { run.append(lines.line(), path, &bytes); });
+            }
+        });
     trap.step(122, [&] { run.resetProgress(); });
     trap.step(124, [&] { run.sayDone(); });
 }

@@ -6,8 +6,8 @@
 #include "app/EventPump.h"
 #include "app/Form1.h"
 #include "app/Prompts.h"
-#include "extract/FileReaders.h"
 #include "extract/FoldedNeedle.h"
+#include "extract/LineCursor.h"
 #include "extract/LineNumberList.h"
 #include "extract/LinesWithHits.h"
 #include "filelist/FileListModel.h"
@@ -88,38 +88,36 @@ void runTextFilter(Form1 &form, const QLineEdit &box, bool keepContaining, const
     trap.step(106, [&] { run.setUpColumns(); });
 
     BoxNeedle needle(box);
-    const qsizetype fileCount = form.fileList().size();
-    for (qsizetype i = 0; i < fileCount && run.fileStillListed(i); ++i) {
-        // Containing yields once more at the start of each file.
-        if (keepContaining)
-            trap.step(108, [&] { EventPump::yield(); });
-        if (!run.fileStillListed(i))
-            break;
-        QString path;
-        trap.step(110, [&] { run.showFileProgress(i); });
-        trap.step(112, [&] { path = form.fileList().path(i); });
-        trap.step(114, [&] { run.showProcessingCaption(path); });
-        trap.step(116, [&] { EventPump::yield(); });
-        trap.step(118, [&] { form.setBusyPointer(true); });
-        LineArray lines;
-        trap.step(120, [&] { lines = ReadFileToStringFSOLine(path, form.prompts()); });
-        LinesWithHits hits(lines);
-        const auto nextHit = [&](qsizetype offset) { return needle.nextHit(lines.buffer(), offset); };
-        for (qsizetype j = 0; j < lines.size() && !form.AppClosing;) {
+    FileStepMarks marks { .progress = 110, .path = 112, .caption = 114, .yield = 116, .busyPointer = 118, .read = 120 };
+    // Containing yields once more at the start of each file.
+    if (keepContaining)
+        marks.firstYield = 108;
+    run.forEachFile(trap, marks, FileReader::Lines, [&](const QString &path, const QByteArray &bytes) {
+        LinesWithHits hits;
+        const auto nextHit = [&](qsizetype offset) { return needle.nextHit(bytes, offset); };
+        for (LineCursor lines(bytes); lines.atLine() && !form.AppClosing;) {
             trap.step(122, [&] { EventPump::yield(); });
-            qsizetype next = j + 1;
+            bool moved = false;
             trap.step(124, [&] {
                 if (needle.refresh())
                     hits.forget();
-                const qsizetype hitLine = hits.firstLineWithHit(j, nextHit);
-                if ((hitLine == j) == keepContaining)
-                    run.append(lines.line(j), path);
-                else if (keepContaining)
-                    next = hitLine; // the lines before it do not hold the text
+                const qsizetype hit = hits.hitFrom(lines.lineStart(), nextHit);
+                const bool holdsText = hit >= 0 && hit <= lines.lineEnd();
+                if (holdsText == keepContaining) {
+                    run.append(lines.line(), path);
+                } else if (keepContaining) {
+                    // The lines before the hit's line do not hold the text.
+                    moved = true;
+                    if (hit < 0)
+                        lines.finish();
+                    else
+                        lines.moveToLineOf(hit);
+                }
             });
-            j = next;
+            if (!moved)
+                lines.next();
         }
-    }
+    });
     trap.step(126, [&] { run.resetProgress(); });
     trap.step(128, [&] { run.sayDone(); });
 }
@@ -170,25 +168,20 @@ void Form1::PushButton7_Click()
         [&] { numbers = LineNumberList::fromText(m_text5->text(), [&](const QString &why) { trap.report(why); }); });
 
     ResultsListSwitch resultsList(m_listView2);
-    const qsizetype fileCount = fileList().size();
-    for (qsizetype i = 0; i < fileCount && run.fileStillListed(i); ++i) {
-        QString path;
-        trap.step(112, [&] { run.showFileProgress(i); });
-        trap.step(114, [&] { path = fileList().path(i); });
-        trap.step(116, [&] { run.showProcessingCaption(path); });
-        trap.step(118, [&] { EventPump::yield(); });
-        LineArray lines;
-        trap.step(120, [&] { lines = ReadFileToStringFSOLine(path, prompts()); });
-        for (qsizetype j = 0; j < lines.size() && !AppClosing; ++j) {
-            trap.step(122, [&] { resultsList.yield(); });
-            trap.step(124, [&] { resultsList.switchOff(); });
-            trap.step(126, [&] {
-                if (numbers.selects(j + 1))
-                    run.append(lines.line(j), path);
-            });
-        }
-        trap.step(128, [&] { resultsList.switchOn(); });
-    }
+    run.forEachFile(trap, { .progress = 112, .path = 114, .caption = 116, .yield = 118, .read = 120 },
+        FileReader::Lines, [&](const QString &path, const QByteArray &bytes) {
+            std::int64_t number = 0;
+            for (LineCursor lines(bytes); lines.atLine() && !AppClosing; lines.next()) {
+                ++number;
+                trap.step(122, [&] { resultsList.yield(); });
+                trap.step(124, [&] { resultsList.switchOff(); });
+                trap.step(126, [&] {
+                    if (numbers.selects(number))
+                        run.append(lines.line(), path);
+                });
+            }
+            trap.step(128, [&] { resultsList.switchOn(); });
+        });
     trap.step(130, [&] { run.resetProgress(); });
     trap.step(132, [&] { run.sayDone(); });
 }

@@ -7,8 +7,6 @@
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
 #include "extract/BetweenMarkers.h"
-#include "extract/FileReaders.h"
-#include "filelist/FileListModel.h"
 #include "guide/HelpTexts.h"
 #include "guide/PointerCues.h"
 
@@ -129,25 +127,21 @@ void Form2::PushButton4_Click()
     trap.step(104, [&] { run.clearResults(); });
     trap.step(106, [&] { run.setUpColumns(); });
 
-    const qsizetype fileCount = form.fileList().size();
-    for (qsizetype i = 0; i < fileCount && run.fileStillListed(i); ++i) {
-        QString path;
-        trap.step(108, [&] { setBusyPointer(true); });
-        trap.step(110, [&] { run.showFileProgress(i); });
-        trap.step(112, [&] { path = form.fileList().path(i); });
-        trap.step(114, [&] { run.showProcessingCaption(path); });
-        // The run's only yield: markers edited meanwhile apply from here on.
-        trap.step(116, [&] { EventPump::yield(); });
-        BlockArray blocks;
-        trap.step(118, [&] { blocks = ReadFileToStringFSO(path, prompts()); });
-        trap.step(120, [&] {
-            BetweenMarkers cutter(blocks.wholeText(), m_text3->text(), m_text4->text());
-            while (const std::optional<QByteArrayView> result = cutter.next()) {
-                if (!result->isEmpty())
-                    run.append(*result, path);
-            }
-        });
-    }
+    run.forEachFile(
+        trap, { .firstBusyPointer = 108, .progress = 110, .path = 112, .caption = 114, .yield = 116, .read = 118 },
+        FileReader::Blocks,
+        [&](const QString &path, const QByteArray &bytes) {
+            // The yield before the read is the run's only one: markers
+            // edited meanwhile apply from the next file on.
+            trap.step(120, [&] {
+                BetweenMarkers cutter(bytes, m_text3->text(), m_text4->text());
+                while (const std::optional<QByteArrayView> result = cutter.next()) {
+                    if (!result->isEmpty())
+                        run.append(*result, path);
+                }
+            });
+        },
+        [&] { setBusyPointer(true); });
     trap.step(122, [&] { setBusyPointer(false); });
     trap.step(124, [&] { run.resetProgress(); });
     trap.step(126, [&] { run.sayDone(); });

@@ -5,9 +5,8 @@
 #include "app/EventPump.h"
 #include "app/Form1.h"
 #include "app/Prompts.h"
-#include "extract/FileReaders.h"
+#include "extract/LineCursor.h"
 #include "extract/LinesWithHits.h"
-#include "filelist/FileListModel.h"
 
 #include <QTableView>
 
@@ -46,48 +45,49 @@ void Form3::PushButton4_Click()
 
     ResultsListSwitch resultsList(form.findChild<QTableView *>(QStringLiteral("ListView2")));
     std::vector<qsizetype> found;
-    const qsizetype fileCount = form.fileList().size();
-    for (qsizetype i = 0; i < fileCount && run.fileStillListed(i); ++i) {
-        QString path;
-        trap.step(114, [&] { run.showFileProgress(i); });
-        trap.step(116, [&] { path = form.fileList().path(i); });
-        trap.step(118, [&] { run.showProcessingCaption(path); });
-        trap.step(120, [&] { EventPump::yield(); });
-        trap.step(122, [&] { setBusyPointer(true); });
-        LineArray lines;
-        trap.step(124, [&] { lines = ReadFileToStringFSOLine(path, prompts()); });
-        // The whole file is run through the automaton to find the next line
-        // that holds any set; the lines before it are passed over at once.
-        LinesWithHits hits(lines);
-        quint64 matcherUsed = m_matcherBuilds;
-        const auto nextHit = [&](qsizetype offset) { return currentMatcher().nextMatchEnd(lines.buffer(), offset); };
-        for (qsizetype j = 0; j < lines.size() && !form.AppClosing;) {
-            trap.step(126, [&] { resultsList.yield(); });
-            trap.step(128, [&] { resultsList.switchOff(); });
-            qsizetype next = j + 1;
-            trap.step(130, [&] {
-                const TextSetMatcher &matcher = currentMatcher();
-                if (matcherUsed != m_matcherBuilds) {
-                    hits.forget();
-                    matcherUsed = m_matcherBuilds;
-                }
-                const qsizetype hitLine = hits.firstLineWithHit(j, nextHit);
-                if (hitLine != j) {
-                    next = hitLine;
-                    return;
-                }
-                const QByteArrayView line = lines.line(j);
-                matcher.findContained(line, found);
-                for (const qsizetype position : found) {
-                    if (position >= setCount)
-                        break;
-                    run.append(line, path);
-                }
-            });
-            j = next;
-        }
-        trap.step(132, [&] { resultsList.switchOn(); });
-    }
+    run.forEachFile(
+        trap, { .progress = 114, .path = 116, .caption = 118, .yield = 120, .busyPointer = 122, .read = 124 },
+        FileReader::Lines,
+        [&](const QString &path, const QByteArray &bytes) {
+            // The whole file is run through the automaton to find the next
+            // line that holds any set; the lines before it are passed over
+            // at once.
+            LinesWithHits hits;
+            quint64 matcherUsed = m_matcherBuilds;
+            const auto nextHit = [&](qsizetype offset) { return currentMatcher().nextMatchEnd(bytes, offset); };
+            for (LineCursor lines(bytes); lines.atLine() && !form.AppClosing;) {
+                trap.step(126, [&] { resultsList.yield(); });
+                trap.step(128, [&] { resultsList.switchOff(); });
+                bool moved = false;
+                trap.step(130, [&] {
+                    const TextSetMatcher &matcher = currentMatcher();
+                    if (matcherUsed != m_matcherBuilds) {
+                        hits.forget();
+                        matcherUsed = m_matcherBuilds;
+                    }
+                    const qsizetype hit = hits.hitFrom(lines.lineStart(), nextHit);
+                    if (hit < 0 || hit > lines.lineEnd()) {
+                        moved = true;
+                        if (hit < 0)
+                            lines.finish();
+                        else
+                            lines.moveToLineOf(hit);
+                        return;
+                    }
+                    const QByteArrayView line = lines.line();
+                    matcher.findContained(line, found);
+                    for (const qsizetype position : found) {
+                        if (position >= setCount)
+                            break;
+                        run.append(line, path);
+                    }
+                });
+                if (!moved)
+                    lines.next();
+            }
+            trap.step(132, [&] { resultsList.switchOn(); });
+        },
+        [&] { setBusyPointer(true); });
     trap.step(134, [&] { setBusyPointer(false); });
     trap.step(136, [&] { run.resetProgress(); });
     trap.step(138, [&] { run.sayDone(); });

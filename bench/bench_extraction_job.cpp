@@ -1,0 +1,129 @@
+// Runs one extraction through the real main window (offscreen) over the
+// files named in a list, and prints one JSON line: the time of the command,
+// its rows, the peak resident memory and the longest stall of the event loop
+// while it ran.
+//
+//   bench_extraction_job --files-from LIST SCRIPT
+//
+// SCRIPT holds the steps of the driver's scripts, one JSON object a line:
+// every step but the last sets the job up (texts, options, windows), the
+// last one starts it and is the one measured. With TOLLERVANE_BENCH_VERBOSE
+// set, every stall over 30 ms is told on standard error as it ends.
+
+#include "ScriptRunner.h"
+#include "ScriptedPrompts.h"
+#include "app/Form1.h"
+#include "app/SettingsStore.h"
+#include "filelist/FileListModel.h"
+#include "results/ResultsModel.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+
+namespace {
+double peakResidentMiB()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_maxrss) / 1024.0; // ru_maxrss is in KiB on Linux
+}
+
+int usage()
+{
+    std::fputs("usage: bench_extraction_job --files-from LIST SCRIPT\n", stderr);
+    return 2;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+
+    QString listPath;
+    QString scriptPath;
+    const QStringList args = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        if (args[i] == QStringLiteral("--files-from") && i + 1 < args.size())
+            listPath = args[++i];
+        else
+            scriptPath = args[i];
+    }
+    QFile list(listPath);
+    QFile scriptFile(scriptPath);
+    if (listPath.isEmpty() || scriptPath.isEmpty() || !list.open(QIODevice::ReadOnly)
+        || !scriptFile.open(QIODevice::ReadOnly))
+        return usage();
+    QStringList paths;
+    for (const QByteArray &line : list.readAll().split('\n')) {
+        if (!line.isEmpty())
+            paths.append(QFile::decodeName(line));
+    }
+    QList<QJsonObject> steps;
+    for (const QByteArray &line : scriptFile.readAll().split('\n')) {
+        if (!line.trimmed().isEmpty())
+            steps.append(QJsonDocument::fromJson(line).object());
+    }
+    if (steps.isEmpty())
+        return usage();
+
+    QTemporaryDir config;
+    SettingsStore settings(SettingsStore::filePathInConfigDir(config.path()));
+    int promptsShown = 0;
+    ScriptedPrompts prompts([&](const QJsonObject &) { ++promptsShown; });
+    Form1 window(AppEnvironment { config.path(), &settings, &prompts });
+    window.Form_Load();
+    window.show();
+    ScriptRunner runner(window, prompts, settings, [](const QJsonObject &) {});
+    window.fileList().append(paths);
+    for (qsizetype i = 0; i + 1 < steps.size(); ++i) {
+        const QString error = runner.runStep(steps[i]);
+        if (!error.isEmpty())
+            qFatal("step %lld: %s", static_cast<long long>(i + 1), qPrintable(error));
+    }
+    QCoreApplication::processEvents();
+    const int promptsBefore = promptsShown;
+
+    // A timer that should fire every 2 ms: the longest gap between two of its
+    // firings is the longest time the event loop was kept waiting.
+    QElapsedTimer sinceTick;
+    qint64 longestGapNs = 0;
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(2);
+    const bool verbose = qEnvironmentVariableIsSet("TOLLERVANE_BENCH_VERBOSE");
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 gap = sinceTick.nsecsElapsed();
+        if (verbose && gap > 30'000'000)
+            std::fprintf(stderr, "stall %.1f ms at %lld rows\n", double(gap) / 1e6,
+                static_cast<long long>(window.results().size()));
+        longestGapNs = qMax(longestGapNs, gap);
+        sinceTick.restart();
+    });
+    ticker.start();
+    sinceTick.start();
+
+    QElapsedTimer clock;
+    clock.start();
+    const QString error = runner.runStep(steps.back());
+    const double seconds = double(clock.nsecsElapsed()) / 1e9;
+    longestGapNs = qMax(longestGapNs, sinceTick.nsecsElapsed());
+    ticker.stop();
+    if (!error.isEmpty())
+        qFatal("last step: %s", qPrintable(error));
+
+    std::printf("{\"seconds\":%.3f,\"rows\":%lld,\"peak_rss_mib\":%.1f,\"longest_stall_ms\":%.1f,\"prompts\":%d}\n",
+        seconds, static_cast<long long>(window.results().size()), peakResidentMiB(), double(longestGapNs) / 1e6,
+        promptsShown - promptsBefore);
+    return 0;
+}

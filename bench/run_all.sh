@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# Every extraction command against the tool a user would otherwise reach
+# for, on one 200 MiB corpus, in one run, as one table.
+#
+# usage: bench/run_all.sh BUILD_DIR
+#
+# Each job is timed as a whole process, start to end (the job driver
+# BUILD_DIR/bench/bench_extraction_job, or the peer's pipeline into wc), the
+# best of three runs, ours and the peer's taken in turns. Peak memory is
+# the driver's largest resident set against the corpus's size; the longest
+# stall is the longest time the event loop went without running during the
+# command, over the three runs. The corpus lives in
+# ${TOLLERVANE_BENCH_CORPUS:-/tmp/tollervane-bench-corpus} and is generated
+# by make_corpus.py on first use. Timings are printed, never judged.
+
+set -u
+
+if [ $# -ne 1 ]; then
+    echo "usage: $0 BUILD_DIR" >&2
+    exit 64
+fi
+BUILD_DIR=$(cd "$1" && pwd)
+SCRIPT_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+CORPUS=${TOLLERVANE_BENCH_CORPUS:-/tmp/tollervane-bench-corpus}
+RUNS=${TOLLERVANE_BENCH_RUNS:-3}
+DRIVER=$BUILD_DIR/bench/bench_extraction_job
+export QT_QPA_PLATFORM=offscreen
+
+if [ ! -x "$DRIVER" ]; then
+    echo "error: $DRIVER not found (build the bench targets first)" >&2
+    exit 2
+fi
+python3 "$SCRIPT_DIR/make_corpus.py" "$CORPUS" --files 5000 --mib 200 --seed 1 || exit 1
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/tollervane-bench-all.XXXXXX")
+trap 'rm -rf "$WORK"' EXIT
+LIST=$WORK/files.txt
+find "$CORPUS" -type f -name '*.eml' -print | LC_ALL=C sort > "$LIST"
+# Read every file once, untimed, so that every run starts from the page cache.
+corpus_bytes=$(xargs -d '\n' -a "$LIST" cat -- | wc -c)
+echo "corpus: $(wc -l < "$LIST") files, $corpus_bytes bytes, in $CORPUS"
+
+NEEDLE='Content-Transfer-Encoding: quoted'
+# 200 text sets: two that the corpus holds often, the rest words it never does.
+SETS=$WORK/sets.txt
+python3 - "$SETS" <<'PY'
+import random, sys
+r = random.Random(7)
+sets = ["invoice", "unsubscribe"]
+while len(sets) < 200:
+    word = "".join(r.choice("abcdefghijklmnopqrstuvwxyz") for _ in range(r.randint(5, 10)))
+    at = r.randint(0, len(word))
+    sets.append(word[:at] + "zq" + word[at:])
+open(sys.argv[1], "w").write("\n".join(sets) + "\n")
+PY
+
+json_string() { python3 -c 'import json, sys; print(json.dumps(sys.argv[1]))' "$1"; }
+needle_json=$(json_string "$NEEDLE")
+sets_json=$(json_string "$SETS")
+write_job() {
+    local name=$1
+    shift
+    printf '%s\n' "$@" > "$WORK/$name.jsonl"
+}
+write_job containing "{\"set\":\"Text1\",\"text\":$needle_json}" '{"click":"PushButton2"}'
+write_job not-containing "{\"set\":\"Text2\",\"text\":$needle_json}" '{"click":"PushButton8"}'
+write_job text-sets-200 '{"click":"PushButton15"}' "{\"answers\":[{\"files\":[$sets_json]}]}" \
+    '{"click":"PushButton3","window":"Form3"}' '{"click":"PushButton4","window":"Form3"}'
+write_job between '{"click":"PushButton4"}' '{"set":"Text3","text":"invoice","window":"Form2"}' \
+    '{"set":"Text4","text":".","window":"Form2"}' '{"click":"PushButton4","window":"Form2"}'
+write_job all-lines '{"click":"PushButton13"}'
+write_job all-lines-both-options '{"check":"Check1","on":true}' '{"check":"Check14","on":true}' \
+    '{"click":"PushButton13"}'
+write_job by-number '{"set":"Text5","text":"3,7"}' '{"click":"PushButton7"}'
+
+# The peers, each writing to a pipe (grep stops early on /dev/null).
+peer_of() {
+    case $1 in
+    containing) LC_ALL=C xargs -d '\n' -a "$LIST" grep -a -ihF -- "$NEEDLE" | wc -l ;;
+    not-containing) LC_ALL=C xargs -d '\n' -a "$LIST" grep -a -ihF -v -- "$NEEDLE" | wc -l ;;
+    text-sets-200) LC_ALL=C xargs -d '\n' -a "$LIST" grep -a -ihF -f "$SETS" -- | wc -l ;;
+    all-lines | all-lines-both-options) LC_ALL=C xargs -d '\n' -a "$LIST" grep -a -h '' -- | wc -l ;;
+    by-number) xargs -d '\n' -a "$LIST" awk 'FNR==3||FNR==7' | wc -l ;;
+    esac
+}
+peer_name() {
+    case $1 in
+    containing) echo "grep -a -ihF" ;;
+    not-containing) echo "grep -a -ihF -v" ;;
+    text-sets-200) echo "grep -a -ihF -f SETS" ;;
+    all-lines | all-lines-both-options) echo "grep -a -h ''" ;;
+    by-number) echo "awk FNR==3||FNR==7" ;;
+    between) echo "(containing)" ;;
+    esac
+}
+now() { date +%s%N; }
+
+RESULTS=$WORK/results.txt
+: > "$RESULTS"
+for job in containing not-containing text-sets-200 between all-lines all-lines-both-options by-number; do
+    best=""
+    peer_best=""
+    peer_lines=""
+    worst_stall=0
+    peak=0
+    rows=""
+    for _ in $(seq "$RUNS"); do
+        t0=$(now)
+        out=$("$DRIVER" --files-from "$LIST" "$WORK/$job.jsonl" 2>/dev/null | tail -n 1)
+        t1=$(now)
+        took=$(( (t1 - t0) / 1000 ))
+        if [ -z "$best" ] || [ "$took" -lt "$best" ]; then best=$took; fi
+        read -r r rss stall < <(python3 -c 'import json, sys; d = json.loads(sys.argv[1]); print(d["rows"], d["peak_rss_mib"], d["longest_stall_ms"])' "$out")
+        rows=$r
+        peak=$(awk -v a="$peak" -v b="$rss" 'BEGIN { print (b > a ? b : a) }')
+        worst_stall=$(awk -v a="$worst_stall" -v b="$stall" 'BEGIN { print (b > a ? b : a) }')
+        if [ "$job" != between ]; then
+            t0=$(now)
+            peer_lines=$(peer_of "$job")
+            t1=$(now)
+            took=$(( (t1 - t0) / 1000 ))
+            if [ -z "$peer_best" ] || [ "$took" -lt "$peer_best" ]; then peer_best=$took; fi
+        fi
+    done
+    echo "$job $best ${peer_best:--} $rows ${peer_lines:--} $peak $worst_stall" >> "$RESULTS"
+    echo "  ran $job" >&2
+done
+
+python3 - "$RESULTS" "$corpus_bytes" <<'PY'
+import sys
+names = {
+    "containing": "grep -a -ihF",
+    "not-containing": "grep -a -ihF -v",
+    "text-sets-200": "grep -a -ihF -f SETS",
+    "between": "containing (ours)",
+    "all-lines": "grep -a -h ''",
+    "all-lines-both-options": "grep -a -h ''",
+    "by-number": "awk 'FNR==3||FNR==7'",
+}
+targets = {"containing": 1.0, "not-containing": 1.0, "text-sets-200": 1.5, "between": 1.5, "all-lines": 1.5}
+corpus_mib = int(sys.argv[2]) / 1048576.0
+rows = {}
+for line in open(sys.argv[1]):
+    job, ours, peer, r, pl, rss, stall = line.split()
+    rows[job] = (int(ours) / 1e6, None if peer == "-" else int(peer) / 1e6, r, pl, float(rss), float(stall))
+head = ("job", "ours s", "peer", "peer s", "ratio", "target", "rows", "peer lines", "peak MiB", "peak/corpus", "stall ms")
+table = []
+for job, (ours, peer, r, pl, rss, stall) in rows.items():
+    if job == "between":
+        peer = rows["containing"][0]
+    ratio = ours / peer if peer else float("nan")
+    target = targets.get(job)
+    table.append((job, "%.3f" % ours, names[job], "%.3f" % peer, "%.2fx" % ratio,
+                  "<= %.1fx" % target if target else "", r, pl, "%.1f" % rss,
+                  "%.2fx" % (rss / corpus_mib), "%.1f" % stall))
+w = [max(len(str(x[i])) for x in table + [head]) for i in range(len(head))]
+for x in [head] + table:
+    print("  ".join(str(v).ljust(w[i]) if i in (0, 2) else str(v).rjust(w[i]) for i, v in enumerate(x)).rstrip())
+print("corpus: %.1f MiB; times are whole processes, best of the runs; peak memory and stall are the worst" % corpus_mib)
+PY

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArrayView>
+
+// Walks the lines of a buffer in order without splitting it first: the end
+// of a line is found when the walk reaches it, and a search that finds a hit
+// further on can move the walk straight to the hit's line. The lines are
+// those the line splitter gives: CR LF, LF alone and CR alone each end a
+// line; a line end at the very end adds no further line; an empty text is
+// one empty line.
+//
+// A line's end is looked for from its start, so walking every line reads
+// the buffer once.
+class LineCursor
+{
+public:
+    explicit LineCursor(QByteArrayView text);
+
+    // Whether the walk stands at a line (false once past the last one).
+    bool atLine() const { return !m_done; }
+    // Where the current line starts in the buffer, and where it ends (the
+    // offset of its line end, or the buffer's size).
+    qsizetype lineStart() const { return m_start; }
+    qsizetype lineEnd();
+    QByteArrayView line() { return m_text.sliced(m_start, lineEnd() - m_start); }
+
+    // On to the next line.
+    void next();
+    // On to the line that holds the byte at offset (at or after the current
+    // line's start, before the buffer's end).
+    void moveToLineOf(qsizetype offset);
+    // Past the last line.
+    void finish() { m_done = true; }
+
+private:
+    QByteArrayView m_text;
+    qsizetype m_start = 0;
+    qsizetype m_end = -1; // the current line's end once known, else -1
+    bool m_done = false;
+};
