@@ -288,6 +288,10 @@ private slots:
         QTest::newRow("matched pieces") << "PushButton2"
                                         << "Text1"
                                         << "[a-z]+:" << true << true << column({ "Subject:", "From:", "subject:" });
+        QTest::newRow("lines passed over by a letter every match holds")
+            << "PushButton2"
+            << "Text1"
+            << "SUBJ\\w*" << true << true << column({ "Subject", "subject" });
         QTest::newRow("empty matches give nothing") << "PushButton2"
                                                     << "Text1"
                                                     << "x*" << true << true << column({});

@@ -5,6 +5,7 @@
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -100,6 +101,40 @@ PatternMatcher::PatternMatcher(const QString &pattern)
         pcre2_jit_stack_assign(m_compiled->context, nullptr, m_compiled->stack);
     }
     m_compiled->data = pcre2_match_data_create_from_pattern(code, nullptr);
+
+    // The literal byte a match must hold: the last one the engine requires,
+    // else the fixed first one. A line end can never be within a line, so
+    // it is not taken.
+    uint32_t type = 0;
+    uint32_t unit = 0;
+    if (pcre2_pattern_info(code, PCRE2_INFO_LASTCODETYPE, &type) == 0 && type == 1)
+        pcre2_pattern_info(code, PCRE2_INFO_LASTCODEUNIT, &unit);
+    else if (pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODETYPE, &type) == 0 && type == 1)
+        pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODEUNIT, &unit);
+    else
+        type = 0;
+    if (type == 1 && unit < 256 && unit != '\r' && unit != '\n') {
+        m_required = int(unit);
+        const unsigned char flipped = latin1Tables()[256 + unit];
+        m_requiredOther = flipped != unit ? int(flipped) : -1;
+    }
+}
+
+qsizetype PatternMatcher::nextCandidate(QByteArrayView text, qsizetype from) const
+{
+    if (m_required < 0 || from >= text.size())
+        return from < text.size() ? from : -1;
+    const unsigned char *begin = reinterpret_cast<const unsigned char *>(text.data());
+    const unsigned char *end = begin + text.size();
+    if (m_requiredOther < 0) {
+        const void *hit = std::memchr(begin + from, m_required, size_t(end - begin - from));
+        return hit ? static_cast<const unsigned char *>(hit) - begin : -1;
+    }
+    for (const unsigned char *at = begin + from; at < end; ++at) {
+        if (*at == m_required || *at == m_requiredOther)
+            return at - begin;
+    }
+    return -1;
 }
 
 bool PatternMatcher::isValid() const

@@ -45,6 +45,12 @@ public:
         return find(text, 0, start, end);
     }
 
+    // A prefilter over a whole buffer: the offset of the next byte at or
+    // after from that every match must hold (in either letter case), or -1
+    // when the buffer holds none after from. from itself when the pattern
+    // has no such byte. A line without that byte cannot match.
+    qsizetype nextCandidate(QByteArrayView text, qsizetype from) const;
+
     // The most work one match may do before it gives up.
     static constexpr unsigned MatchLimit = 200000;
     static constexpr unsigned DepthLimit = 2000;
@@ -52,6 +58,9 @@ public:
 private:
     struct Compiled;
     std::unique_ptr<Compiled> m_compiled;
+    // The byte every match holds (both its letter cases), if any.
+    int m_required = -1;
+    int m_requiredOther = -1;
     QString m_error;
     qsizetype m_errorOffset = -1;
 };

@@ -69,16 +69,32 @@ void runPatternFilter(Form1 &form, const QLineEdit &box, bool keepContaining, co
         marks.firstYield = 108;
     bool gaveUpBefore = false;
     run.forEachFile(trap, marks, FileReader::Lines, [&](const QString &path, const QByteArray &bytes) {
-        // Literal texts (only the matching text wanted): the next hit in the
-        // whole buffer passes over the lines before it at once.
+        // Containing: the next hit of a literal text in the whole buffer
+        // passes over the lines before it at once.
         LinesWithHits hits;
-        const auto nextHit
-            = [&](qsizetype offset) { return needle.holdsLineEnd() ? qsizetype(-1) : needle.indexIn(bytes, offset); };
+        // Patterns (Containing): the next byte every match must hold does
+        // the same.
+        const auto nextHit = [&](qsizetype offset) {
+            if (patterns)
+                return pattern.nextCandidate(bytes, offset);
+            return needle.holdsLineEnd() ? qsizetype(-1) : needle.indexIn(bytes, offset);
+        };
         bool fileEnded = false;
         for (LineCursor lines(bytes); lines.atLine() && !form.AppClosing && !fileEnded;) {
             trap.step(122, [&] { EventPump::yield(); });
             bool moved = false;
             trap.step(124, [&] {
+                if (keepContaining) {
+                    const qsizetype hit = hits.hitFrom(lines.lineStart(), nextHit);
+                    if (hit < 0 || hit > lines.lineEnd()) {
+                        moved = true;
+                        if (hit < 0)
+                            lines.finish();
+                        else
+                            lines.moveToLineOf(hit);
+                        return;
+                    }
+                }
                 const QByteArrayView line = lines.line();
                 if (patterns) {
                     PatternMatcher::Outcome outcome;
@@ -98,15 +114,6 @@ void runPatternFilter(Form1 &form, const QLineEdit &box, bool keepContaining, co
                             throw AppFailure(patternGaveUpText(path));
                         }
                     }
-                    return;
-                }
-                const qsizetype hit = hits.hitFrom(lines.lineStart(), nextHit);
-                if (hit < 0 || hit > lines.lineEnd()) {
-                    moved = true;
-                    if (hit < 0)
-                        lines.finish();
-                    else
-                        lines.moveToLineOf(hit);
                     return;
                 }
                 // Each occurrence in the line, as it stands there.
