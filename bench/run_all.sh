@@ -158,3 +158,7 @@ for x in [head] + table:
     print("  ".join(str(v).ljust(w[i]) if i in (0, 2) else str(v).rjust(w[i]) for i, v in enumerate(x)).rstrip())
 print("corpus: %.1f MiB; times are whole processes, best of the runs; peak memory and stall are the worst" % corpus_mib)
 PY
+
+# Regular expressions: the address pattern with only the matching text,
+# against grep -a -ioE (its own table; see run_regex.sh).
+bash "$SCRIPT_DIR/run_regex.sh" "$BUILD_DIR"

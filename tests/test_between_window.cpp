@@ -148,6 +148,54 @@ private slots:
         QCOMPARE(list.value("headers").toArray(), QJsonArray { QStringLiteral("Results") });
     }
 
+    // With regular expressions: the same cut, at every match of Y, from the
+    // first match of X; a marker that does not compile stops the run before
+    // anything is cleared.
+    void patternMarkers_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("x");
+        QTest::addColumn<QString>("y");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("links") << QByteArray("<a href=\"x\">t</a>\r\n<A HREF=y>u") << "<a href="
+                               << ">" << QStringList { "<a href=\"x\"", "<A HREF=y" };
+        QTest::newRow("classes and alternatives") << QByteArray("a id=7; b. c ID=99.\r\nid=x;") << "id=\\d+"
+                                                  << ";|\\." << QStringList { "id=7", "ID=99" };
+        QTest::newRow("invalid X") << QByteArray("a;") << "a("
+                                   << ";"
+                                   << QStringList { "The text in \"Start with (X)\" is not a valid regular "
+                                                    "expression: missing closing parenthesis at position 2." };
+        QTest::newRow("invalid Y") << QByteArray("a;") << "a"
+                                   << "[;"
+                                   << QStringList { "The text in \"End with (Y)\" is not a valid regular "
+                                                    "expression: missing terminating ] for character class at "
+                                                    "position 2." };
+    }
+
+    void patternMarkers()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, x);
+        QFETCH(QString, y);
+        QFETCH(QStringList, expected);
+        AppFixture app;
+        app.dropFiles({ files.write(QStringLiteral("message.eml"), content) });
+        app.run(R"({"click":"PushButton13"})");
+        const Rows before = app.rows(QStringLiteral("ListView2"));
+        app.run(R"({"check":"Check15","on":true})");
+        app.run(R"({"click":"PushButton4"})");
+        setMarkers(app, x, y);
+        app.transcript.clear();
+        app.run(R"({"click":"PushButton4","window":"Form2"})");
+        if (QString::fromUtf8(QTest::currentDataTag()).startsWith(QStringLiteral("invalid"))) {
+            QCOMPARE(app.messageTexts(), expected);
+            QCOMPARE(app.rows(QStringLiteral("ListView2")), before);
+            return;
+        }
+        QCOMPARE(app.rows(QStringLiteral("ListView2")), column(expected));
+        QCOMPARE(app.messageTexts(), QStringList { QStringLiteral("Done.") });
+    }
+
     void optionsApplyToTheStretches_data()
     {
         QTest::addColumn<bool>("removeDuplicates");

@@ -27,6 +27,12 @@ private slots:
         QVERIFY(app.shownPrompts().isEmpty());
         QCOMPARE(app.dump(QStringLiteral("Check1")).value("on").toBool(), false);
         QCOMPARE(app.dump(QStringLiteral("Check14")).value("on").toBool(), false);
+        // The search options start off and stay out of the settings until
+        // they are changed.
+        for (const char *box : { "Check15", "Check16" }) {
+            QCOMPARE(app.dump(QString::fromLatin1(box)).value("on").toBool(), false);
+            QVERIFY(!app.settings().contains(QString::fromLatin1(box)));
+        }
         for (const char *box : { "Text1", "Text2", "Text5" })
             QCOMPARE(app.dump(QString::fromLatin1(box)).value("text").toString(), QString());
         const QJsonObject files = app.dump(QStringLiteral("ListView1"));
@@ -61,6 +67,36 @@ private slots:
         app.restart();
         QCOMPARE(app.dump(QStringLiteral("Check1")).value("on").toBool(), check1 == QStringLiteral("1"));
         QCOMPARE(app.dump(QStringLiteral("Check14")).value("on").toBool(), check14 == QStringLiteral("1"));
+        QVERIFY(app.shownPrompts().isEmpty());
+    }
+
+    void searchOptionsAreStoredAtOnceAndRestored_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("patterns") << "Check15"
+                                  << "Texts are regular expressions";
+        QTest::newRow("only matching") << "Check16"
+                                       << "Extract only the matching text";
+    }
+
+    void searchOptionsAreStoredAtOnceAndRestored()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, caption);
+        AppFixture app;
+        auto *check = app.form().findChild<QCheckBox *>(box);
+        QVERIFY(check);
+        QCOMPARE(check->text(), caption);
+        QVERIFY(check->toolTip().contains(QStringLiteral("[a-z0-9._%+-]+@[a-z0-9.-]+\\.[a-z]+")));
+        app.run(QJsonObject { { "check", box }, { "on", true } });
+        QCOMPARE(app.settings().read(box), QStringLiteral("1"));
+        app.restart();
+        QCOMPARE(app.dump(box).value("on").toBool(), true);
+        app.run(QJsonObject { { "check", box }, { "on", false } });
+        QCOMPARE(app.settings().read(box), QStringLiteral("0"));
+        app.restart();
+        QCOMPARE(app.dump(box).value("on").toBool(), false);
         QVERIFY(app.shownPrompts().isEmpty());
     }
 

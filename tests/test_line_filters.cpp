@@ -8,6 +8,9 @@
 #include "app/EventPump.h"
 #include "filelist/FileListModel.h"
 
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -263,6 +266,158 @@ private slots:
         QCOMPARE(seenOffDuringEvents, 0);
         QVERIFY(list->isEnabled());
         QVERIFY(!app.form().isBusyPointer());
+    }
+
+    // The two search options: lines by a pattern, and the matched pieces
+    // instead of the lines (for literal texts too, as they stand in the line).
+    void patternsAndMatchedText_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("patterns");
+        QTest::addColumn<bool>("onlyMatching");
+        QTest::addColumn<Rows>("expected");
+        QTest::newRow("pattern at the line start")
+            << "PushButton2"
+            << "Text1"
+            << "^subject:" << true << false << column({ "Subject: Your invoice", "subject: again" });
+        QTest::newRow("pattern not matching") << "PushButton8"
+                                              << "Text2"
+                                              << "^s|^$" << true << false << column({ "From: a@b", "no blank-here" });
+        QTest::newRow("matched pieces") << "PushButton2"
+                                        << "Text1"
+                                        << "[a-z]+:" << true << true << column({ "Subject:", "From:", "subject:" });
+        QTest::newRow("lines passed over by a letter every match holds")
+            << "PushButton2"
+            << "Text1"
+            << "SUBJ\\w*" << true << true << column({ "Subject", "subject" });
+        QTest::newRow("empty matches give nothing") << "PushButton2"
+                                                    << "Text1"
+                                                    << "x*" << true << true << column({});
+        QTest::newRow("literal pieces as they stand") << "PushButton2"
+                                                      << "Text1"
+                                                      << "s" << false << true << column({ "S", "s" });
+        QTest::newRow("only matching leaves not containing alone")
+            << "PushButton8"
+            << "Text2"
+            << "SUBJECT" << false << true << column({ "From: a@b", "", "no blank-here", "" });
+    }
+
+    void patternsAndMatchedText()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QFETCH(bool, patterns);
+        QFETCH(bool, onlyMatching);
+        QFETCH(Rows, expected);
+        AppFixture app;
+        app.dropFiles({ message, empty });
+        app.run(QJsonObject { { "set", box }, { "text", text } });
+        app.run(QJsonObject { { "check", "Check15" }, { "on", patterns } });
+        app.run(QJsonObject { { "check", "Check16" }, { "on", onlyMatching } });
+        app.run(QJsonObject { { "click", button } });
+        QCOMPARE(app.rows(QStringLiteral("ListView2")), expected);
+        QCOMPARE(app.messageTexts(), QStringList { QStringLiteral("Done.") });
+    }
+
+    // A pattern that does not compile is reported, naming its box, before
+    // anything is cleared.
+    void invalidPatternChangesNothing_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("containing") << "PushButton2"
+                                    << "Text1"
+                                    << "Extract All Lines Containing This Text:";
+        QTest::newRow("not containing") << "PushButton8"
+                                        << "Text2"
+                                        << "Extract All Lines Not Contain. This Text:";
+    }
+
+    void invalidPatternChangesNothing()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, box);
+        QFETCH(QString, caption);
+        AppFixture app;
+        app.dropFiles({ sixLines });
+        app.run(R"({"click":"PushButton13"})");
+        const Rows before = app.rows(QStringLiteral("ListView2"));
+        const Rows files = app.rows(QStringLiteral("ListView1"));
+        app.run(QJsonObject { { "set", box }, { "text", "(abcdef" } });
+        app.run(R"({"check":"Check15","on":true})");
+        app.transcript.clear();
+        app.run(QJsonObject { { "click", button } });
+        QCOMPARE(app.messageTexts(),
+            QStringList { QStringLiteral("The text in \"%1\" is not a valid regular expression: missing closing "
+                                         "parenthesis at position 7.")
+                              .arg(caption) });
+        QCOMPARE(app.rows(QStringLiteral("ListView2")), before);
+        QCOMPARE(app.rows(QStringLiteral("ListView1")), files);
+    }
+
+    // A pattern that backtracks without end: the error box once for the run,
+    // each such file's search ends, the other files are searched, and the
+    // window keeps answering.
+    void runawayPatternEndsTheFileOnly()
+    {
+        const QByteArray line = QByteArray(100 * 1024, 'a') + "b";
+        const QString first = files.write(QStringLiteral("runaway1.eml"), line + "\r\n" + line + "\r\n");
+        const QString second = files.write(QStringLiteral("runaway2.eml"), line + "\r\naaa\r\n");
+        AppFixture app;
+        app.dropFiles({ first, second, message });
+        app.run(R"({"set":"Text1","text":"(a+)+$|^subject"})");
+        app.run(R"({"check":"Check15","on":true})");
+        QElapsedTimer sinceTick;
+        qint64 longest = 0;
+        QTimer ticks;
+        ticks.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&ticks, &QTimer::timeout, [&] { longest = qMax(longest, sinceTick.restart()); });
+        ticks.start(2);
+        sinceTick.start();
+        app.run(R"({"click":"PushButton2"})");
+        longest = qMax(longest, sinceTick.elapsed());
+        ticks.stop();
+        const QStringList shown = app.messageTexts();
+        QCOMPARE(shown.size(), 2);
+        QVERIFY2(shown[0].startsWith(QStringLiteral("The regular expression needs too much work on a line of ")),
+            qPrintable(shown[0]));
+        QVERIFY(shown[0].contains(first));
+        QCOMPARE(shown[1], QStringLiteral("Done."));
+        QCOMPARE(app.rows(QStringLiteral("ListView2")), column({ "Subject: Your invoice", "subject: again" }));
+        qInfo("longest stall with a runaway pattern: %lld ms", longest);
+        QVERIFY2(longest < 50, qPrintable(QStringLiteral("stall %1 ms").arg(longest)));
+    }
+
+    // The address pattern with both options gives what grep -o gives.
+    void addressesAsGrepFindsThem()
+    {
+        const QString grep = QStandardPaths::findExecutable(QStringLiteral("grep"));
+        if (grep.isEmpty())
+            QSKIP("grep is not installed");
+        const QString pattern = QStringLiteral("[a-z0-9._%+-]+@[a-z0-9.-]+\\.[a-z]+");
+        const QString mail = files.write(QStringLiteral("addresses.eml"),
+            "From: Ann <Ann.Lee@Example.COM>\r\nTo: bob@x.org, carol+list@mail.example.net.\r\n"
+            "Cc: no-at-sign, @bare.com, x@y\r\n\r\nwrite to BOB@x.org or ann.lee@example.com\r\n");
+        AppFixture app;
+        app.dropFiles({ mail });
+        app.run(QJsonObject { { "set", "Text1" }, { "text", pattern } });
+        app.run(R"({"check":"Check15","on":true})");
+        app.run(R"({"check":"Check16","on":true})");
+        app.run(R"({"click":"PushButton2"})");
+
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+        process.setProcessEnvironment(environment);
+        process.start(grep, { QStringLiteral("-a"), QStringLiteral("-ioE"), pattern, mail });
+        QVERIFY(process.waitForFinished());
+        QStringList expected = QString::fromLatin1(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(expected.size(), 5);
+        QCOMPARE(app.rows(QStringLiteral("ListView2")), column(expected));
     }
 };
 

@@ -215,6 +215,65 @@ private slots:
         QVERIFY(!app.form().isBusyPointer());
     }
 
+    // The sets as patterns, tested in list order at each line, and the
+    // matched pieces instead of the lines.
+    void setsAsPatternsAndMatchedText_data()
+    {
+        QTest::addColumn<bool>("patterns");
+        QTest::addColumn<bool>("onlyMatching");
+        QTest::addColumn<QStringList>("sets");
+        QTest::addColumn<Rows>("expected");
+        const QString line = QStringLiteral("Subject: your invoice");
+        const QString other = QStringLiteral("The invoice for you");
+        QTest::newRow("plain words as patterns")
+            << true << false << QStringList { "INVOICE", "subject", "invoice for me" } << column({ line, line, other });
+        QTest::newRow("patterns in list order")
+            << true << false << QStringList { "^fax: \\d+$", "you\\b" } << column({ other, "Fax: 555" });
+        QTest::newRow("matched pieces") << true << true << QStringList { "inv[a-z]+", "\\d" }
+                                        << column({ "invoice", "invoice", "5", "5", "5" });
+        QTest::newRow("literal pieces as they stand")
+            << false << true << QStringList { "YOU", "fax" } << column({ "you", "you", "Fax" });
+    }
+
+    void setsAsPatternsAndMatchedText()
+    {
+        QFETCH(bool, patterns);
+        QFETCH(bool, onlyMatching);
+        QFETCH(QStringList, sets);
+        QFETCH(Rows, expected);
+        AppFixture app;
+        app.run(QJsonObject { { "check", "Check15" }, { "on", patterns } });
+        app.run(QJsonObject { { "check", "Check16" }, { "on", onlyMatching } });
+        app.dropFiles({ invoice });
+        app.run(R"({"click":"PushButton15"})");
+        for (const QString &set : std::as_const(sets))
+            addSet(app, set);
+        app.run(R"({"click":"PushButton4","window":"Form3"})");
+        QCOMPARE(app.rows(QStringLiteral("ListView2")), expected);
+        QCOMPARE(app.messageTexts(), QStringList { QStringLiteral("Done.") });
+        QVERIFY(!form3(app)->isBusyPointer());
+    }
+
+    void invalidSetPatternChangesNothing()
+    {
+        AppFixture app;
+        app.dropFiles({ invoice });
+        app.run(R"({"click":"PushButton13"})");
+        const Rows before = app.rows(QStringLiteral("ListView2"));
+        app.run(R"({"check":"Check15","on":true})");
+        app.run(R"({"click":"PushButton15"})");
+        addSet(app, QStringLiteral("invoice"));
+        addSet(app, QStringLiteral("a(b"));
+        app.transcript.clear();
+        app.run(R"({"click":"PushButton4","window":"Form3"})");
+        QCOMPARE(app.messageTexts(),
+            QStringList { QStringLiteral("The text in \"Extract Lines Containing These Text Sets\" is not a valid "
+                                         "regular expression: missing closing parenthesis at position 3.") });
+        QCOMPARE(app.rows(QStringLiteral("ListView2")), before);
+        QCOMPARE(app.rows(QStringLiteral("ListView1")), column({ invoice }));
+        QVERIFY(!form3(app)->isBusyPointer());
+    }
+
     void listEditedDuringARun_data()
     {
         QTest::addColumn<QString>("edit");

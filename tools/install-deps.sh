@@ -8,7 +8,7 @@ packages=(
   g++ make cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libxlsxwriter-dev
   fonts-dejavu-core xvfb xauth xdotool xclip imagemagick xdg-utils pcmanfm
-  ripgrep python3 desktop-file-utils
+  ripgrep python3 desktop-file-utils libpcre2-dev
   clang libclang-rt-14-dev clang-format libreoffice-calc unzip
 )
 

@@ -42,6 +42,14 @@ const QString FileListTip = QStringLiteral("Drag and drop files here. Double-cli
                                            "right and out of window to reveal full names.");
 const QString ResultsTip
     = QStringLiteral("Double-click item to remove it. Move | line to right and out of window to reveal full names.");
+const QString PatternsTip = QStringLiteral(
+    "Take the texts to search for as regular expressions (ignoring case), in every extraction. Example: every "
+    "sender's address, without duplicates: type [a-z0-9._%+-]+@[a-z0-9.-]+\\.[a-z]+ in \"Extract All Lines "
+    "Containing This Text:\" and tick this, \"Extract only the matching text\" and \"Remove duplicate results\".");
+const QString OnlyMatchingTip = QStringLiteral(
+    "Containing and the text sets give each piece of a line that matches, instead of the whole line. Example: with "
+    "[a-z0-9._%+-]+@[a-z0-9.-]+\\.[a-z]+ in \"Extract All Lines Containing This Text:\", \"Texts are regular "
+    "expressions\" and \"Remove duplicate results\" ticked, every sender's address once.");
 
 // A report-style list: a header with resizable columns, whole rows selected,
 // one fixed row height. A table view keeps no per-row layout state, so lists
@@ -173,6 +181,14 @@ void Form1::buildControls()
     auto *frameLayout = new QVBoxLayout(m_frame2);
     frameLayout->addWidget(m_check14);
     frameLayout->addWidget(m_check1);
+    m_check15 = new QCheckBox(QStringLiteral("Texts are regular expressions"), m_frame2);
+    m_check15->setObjectName(QStringLiteral("Check15"));
+    m_check15->setToolTip(PatternsTip);
+    m_check16 = new QCheckBox(QStringLiteral("Extract only the matching text"), m_frame2);
+    m_check16->setObjectName(QStringLiteral("Check16"));
+    m_check16->setToolTip(OnlyMatchingTip);
+    frameLayout->addWidget(m_check15);
+    frameLayout->addWidget(m_check16);
 
     m_listView2 = makeReportList(this, QStringLiteral("ListView2"), ResultsTip, RowToolTips::PathColumn::FirstOfTwo);
     m_listView2->setModel(m_results);
@@ -265,6 +281,8 @@ void Form1::connectHandlers()
     }
     connect(m_check1, &QCheckBox::toggled, this, &Form1::Check1_Click);
     connect(m_check14, &QCheckBox::toggled, this, &Form1::Check14_Click);
+    connect(m_check15, &QCheckBox::toggled, this, &Form1::Check15_Click);
+    connect(m_check16, &QCheckBox::toggled, this, &Form1::Check16_Click);
     connect(m_text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
     connect(m_text2, &QLineEdit::textChanged, this, &Form1::Text2_Change);
     connect(m_text5, &QLineEdit::textChanged, this, &Form1::Text5_Change);
@@ -317,6 +335,8 @@ void Form1::Form_Load()
     trap.step(122, [&] { m_text1->setText(settings().read(QStringLiteral("Text1"))); });
     trap.step(124, [&] { m_text2->setText(settings().read(QStringLiteral("Text2"))); });
     trap.step(126, [&] { m_text5->setText(settings().read(QStringLiteral("Text5"))); });
+    trap.step(128, [&] { restoreCheckBox(m_check15, QStringLiteral("Check15")); });
+    trap.step(130, [&] { restoreCheckBox(m_check16, QStringLiteral("Check16")); });
     m_listView1->setColumnWidth(0, ReportModel::twipsToPixels(6700));
     installInteractionAids();
 }
@@ -389,6 +409,20 @@ void Form1::Check14_Click()
     });
 }
 
+void Form1::Check15_Click()
+{
+    runUntrapped([&] {
+        settings().save(QStringLiteral("Check15"), m_check15->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    });
+}
+
+void Form1::Check16_Click()
+{
+    runUntrapped([&] {
+        settings().save(QStringLiteral("Check16"), m_check16->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    });
+}
+
 void Form1::Text1_Change()
 {
     runUntrapped([&] { settings().save(QStringLiteral("Text1"), m_text1->text()); });
@@ -412,6 +446,16 @@ bool Form1::removeDuplicates() const
 bool Form1::showSourceFilename() const
 {
     return m_check14->isChecked();
+}
+
+bool Form1::textsArePatterns() const
+{
+    return m_check15->isChecked();
+}
+
+bool Form1::onlyMatchingText() const
+{
+    return m_check16->isChecked();
 }
 
 void Form1::setResultColumns(const QList<std::pair<QString, int>> &columns)

@@ -55,6 +55,9 @@ public:
     // The two options, read at each use.
     bool removeDuplicates() const;
     bool showSourceFilename() const;
+    // The two search options, taken at the start of a run.
+    bool textsArePatterns() const;
+    bool onlyMatchingText() const;
 
     // Replaces the results list's columns (header text, width in twips).
     void setResultColumns(const QList<std::pair<QString, int>> &columns);
@@ -129,6 +132,8 @@ public slots:
     // Options and inputs: each change is stored at once.
     void Check1_Click();
     void Check14_Click();
+    void Check15_Click();
+    void Check16_Click();
     void Text1_Change();
     void Text2_Change();
     void Text5_Change();
@@ -173,6 +178,8 @@ private:
     QTableView *m_listView2 = nullptr;
     QCheckBox *m_check1 = nullptr;
     QCheckBox *m_check14 = nullptr;
+    QCheckBox *m_check15 = nullptr;
+    QCheckBox *m_check16 = nullptr;
     QLineEdit *m_text1 = nullptr;
     QLineEdit *m_text2 = nullptr;
     QLineEdit *m_text5 = nullptr;

@@ -1,6 +1,7 @@
 #include "ExtractionRun.h"
 #include "Form2.h"
 #include "Form3.h"
+#include "PatternFilterRun.h"
 #include "ResultsListSwitch.h"
 #include "app/ErrorTrap.h"
 #include "app/EventPump.h"
@@ -66,6 +67,10 @@ private:
 // it in one step.
 void runTextFilter(Form1 &form, const QLineEdit &box, bool keepContaining, const QString &procedure)
 {
+    if (form.textsArePatterns() || (keepContaining && form.onlyMatchingText())) {
+        runPatternFilter(form, box, keepContaining, procedure);
+        return;
+    }
     LongCommand command(form);
     if (!command.started())
         return;

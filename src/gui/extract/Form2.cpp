@@ -1,12 +1,15 @@
 #include "Form2.h"
 
 #include "ExtractionRun.h"
+#include "PatternFilterRun.h"
+#include "app/AppFailure.h"
 #include "app/ErrorTrap.h"
 #include "app/EventPump.h"
 #include "app/Form1.h"
 #include "app/Prompts.h"
 #include "app/SettingsStore.h"
 #include "extract/BetweenMarkers.h"
+#include "extract/PatternBetween.h"
 #include "guide/HelpTexts.h"
 #include "guide/PointerCues.h"
 
@@ -111,12 +114,27 @@ void Form2::PushButton4_Click()
     ErrorTrap trap(prompts(), QStringLiteral("Form2.PushButton4_Click"));
     ExtractionRun run(form);
 
+    // With regular expressions, both markers are compiled once for the run.
+    const bool patterns = form.textsArePatterns();
+    PatternMatcher startPattern;
+    PatternMatcher endPattern;
+    bool gaveUpBefore = false;
     bool refused = false;
     trap.step(100, [&] {
         if (m_text3->text().isEmpty() || m_text4->text().isEmpty()) {
             prompts().info(
                 QStringLiteral("Fill out starting text (or character) and fill out ending text (or character)."));
             refused = true;
+        } else if (patterns) {
+            startPattern = PatternMatcher(m_text3->text());
+            endPattern = PatternMatcher(m_text4->text());
+            if (!startPattern.isValid()) {
+                prompts().info(startPattern.invalidMessage(m_frame2->title()));
+                refused = true;
+            } else if (!endPattern.isValid()) {
+                prompts().info(endPattern.invalidMessage(m_frame1->title()));
+                refused = true;
+            }
         }
     });
     if (refused)
@@ -134,6 +152,18 @@ void Form2::PushButton4_Click()
             // The yield before the read is the run's only one: markers
             // edited meanwhile apply from the next file on.
             trap.step(120, [&] {
+                if (patterns) {
+                    PatternBetween cutter(bytes, startPattern, endPattern);
+                    while (const std::optional<QByteArrayView> result = cutter.next()) {
+                        if (!result->isEmpty())
+                            run.append(*result, path);
+                    }
+                    if (cutter.gaveUp() && !gaveUpBefore) {
+                        gaveUpBefore = true;
+                        throw AppFailure(patternGaveUpText(path));
+                    }
+                    return;
+                }
                 BetweenMarkers cutter(bytes, m_text3->text(), m_text4->text());
                 while (const std::optional<QByteArrayView> result = cutter.next()) {
                     if (!result->isEmpty())

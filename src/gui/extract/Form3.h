@@ -33,6 +33,9 @@ public slots:
 
 private:
     void SaveSetItems();
+    // Start Extracting with the sets as regular expressions, or with only
+    // the matching text extracted (Form3PatternRun.cpp).
+    void startPatternExtracting();
     // Appends sets without changing which entry is selected.
     void appendSetItems(const QStringList &sets);
     // The matcher for the list as it is now; rebuilt after every change.

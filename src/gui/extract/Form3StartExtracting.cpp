@@ -22,6 +22,10 @@
 void Form3::PushButton4_Click()
 {
     Form1 &form = mainWindow();
+    if (form.textsArePatterns() || form.onlyMatchingText()) {
+        startPatternExtracting();
+        return;
+    }
     LongCommand command(form);
     if (!command.started())
         return;

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <memory>
+
+// A typed text taken as a regular expression (PCRE2, 8-bit: each byte one
+// character), matched ignoring case with the same Latin-1 letter pairs as
+// every other search of the program. Compiled once, with the JIT where the
+// machine has it, and matched under a match limit and a depth limit, so that
+// a pattern that backtracks without end gives up on the line instead of
+// holding the window.
+//
+// A character of the pattern outside ISO-8859-1 can never occur in an 8-bit
+// file: it matches nothing.
+class PatternMatcher
+{
+public:
+    enum class Outcome { Match, NoMatch, GaveUp };
+
+    PatternMatcher();
+    explicit PatternMatcher(const QString &pattern);
+    ~PatternMatcher();
+    PatternMatcher(PatternMatcher &&) noexcept;
+    PatternMatcher &operator=(PatternMatcher &&) noexcept;
+
+    bool isValid() const;
+    // When the pattern does not compile: the engine's message and the
+    // offset in the typed text (in characters from its start) where it
+    // stopped.
+    QString errorMessage() const { return m_error; }
+    qsizetype errorOffset() const { return m_errorOffset; }
+    // "... is not a valid regular expression: MESSAGE at position N."
+    QString invalidMessage(const QString &boxCaption) const;
+
+    // The first match in text that starts at or after from; start and end
+    // give its stretch.
+    Outcome find(QByteArrayView text, qsizetype from, qsizetype &start, qsizetype &end) const;
+    // Whether the pattern matches anywhere in text.
+    Outcome matchesIn(QByteArrayView text) const
+    {
+        qsizetype start = 0;
+        qsizetype end = 0;
+        return find(text, 0, start, end);
+    }
+
+    // A prefilter over a whole buffer: the offset of the next byte at or
+    // after from that every match must hold (in either letter case), or -1
+    // when the buffer holds none after from. from itself when the pattern
+    // has no such byte. A line without that byte cannot match.
+    qsizetype nextCandidate(QByteArrayView text, qsizetype from) const;
+
+    // The most work one match may do before it gives up.
+    static constexpr unsigned MatchLimit = 200000;
+    static constexpr unsigned DepthLimit = 2000;
+
+private:
+    struct Compiled;
+    std::unique_ptr<Compiled> m_compiled;
+    // The byte every match holds (both its letter cases), if any.
+    int m_required = -1;
+    int m_requiredOther = -1;
+    QString m_error;
+    qsizetype m_errorOffset = -1;
+};
+
+// Calls found(start, end) for each non-empty match in line, in order and
+// without overlap. Returns GaveUp when the engine gave up part way, else
+// NoMatch or Match (whether any match was found).
+template <class Found>
+PatternMatcher::Outcome forEachMatch(const PatternMatcher &matcher, QByteArrayView line, Found &&found)
+{
+    PatternMatcher::Outcome any = PatternMatcher::Outcome::NoMatch;
+    for (qsizetype from = 0; from <= line.size();) {
+        qsizetype start = 0;
+        qsizetype end = 0;
+        const PatternMatcher::Outcome outcome = matcher.find(line, from, start, end);
+        if (outcome != PatternMatcher::Outcome::Match)
+            return outcome == PatternMatcher::Outcome::GaveUp ? outcome : any;
+        any = PatternMatcher::Outcome::Match;
+        if (end > start) {
+            found(start, end);
+            from = end;
+        } else {
+            from = end + 1;
+        }
+    }
+    return any;
+}
