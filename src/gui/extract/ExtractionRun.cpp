@@ -114,6 +114,8 @@ void ExtractionRun::forEachFile(ErrorTrap &trap, const FileStepMarks &marks, Fil
 
 void ExtractionRun::resetProgress()
 {
+    // The views learn of the last rows now, not at the next refresh.
+    m_form.results().flushPending();
     m_form.setBusyPointer(false);
     m_form.progressBar().setProgress(0);
     m_form.progressBar().setCaption(QStringLiteral("Progress Bar"));
