@@ -9,21 +9,9 @@
 
 set -u
 
-if [ $# -ne 1 ]; then
-    echo "usage: $0 BUILD_DIR" >&2
-    exit 64
-fi
-BUILD_DIR=$(cd "$1" && pwd)
-SCRIPT_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-CORPUS=${TOLLERVANE_BENCH_CORPUS:-/tmp/tollervane-bench-corpus}
-RUNS=${TOLLERVANE_BENCH_RUNS:-3}
-DRIVER=$BUILD_DIR/bench/bench_extraction_job
-export QT_QPA_PLATFORM=offscreen
-
-if [ ! -x "$DRIVER" ]; then
-    echo "error: $DRIVER not found (build the bench targets first)" >&2
-    exit 2
-fi
+# BUILD_DIR, SCRIPT_DIR, CORPUS, RUNS and DRIVER, as both job benchmarks
+# take them.
+source "$(dirname "${BASH_SOURCE[0]}")/job_setup.sh"
 python3 "$SCRIPT_DIR/make_corpus.py" "$CORPUS" --files 5000 --mib 200 --seed 1 >/dev/null || exit 1
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/tollervane-bench-regex.XXXXXX")

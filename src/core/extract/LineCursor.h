@@ -31,6 +31,15 @@ public:
     void moveToLineOf(qsizetype offset);
     // Past the last line.
     void finish() { m_done = true; }
+    // On to the line of the next hit of a search (an offset, or -1 for none
+    // left): past the last line when there is none.
+    void moveToHit(qsizetype hit)
+    {
+        if (hit < 0)
+            finish();
+        else
+            moveToLineOf(hit);
+    }
 
 private:
     QByteArrayView m_text;

@@ -113,10 +113,7 @@ void runTextFilter(Form1 &form, const QLineEdit &box, bool keepContaining, const
                 } else if (keepContaining) {
                     // The lines before the hit's line do not hold the text.
                     moved = true;
-                    if (hit < 0)
-                        lines.finish();
-                    else
-                        lines.moveToLineOf(hit);
+                    lines.moveToHit(hit);
                 }
             });
             if (!moved)

@@ -72,10 +72,7 @@ void Form3::PushButton4_Click()
                     const qsizetype hit = hits.hitFrom(lines.lineStart(), nextHit);
                     if (hit < 0 || hit > lines.lineEnd()) {
                         moved = true;
-                        if (hit < 0)
-                            lines.finish();
-                        else
-                            lines.moveToLineOf(hit);
+                        lines.moveToHit(hit);
                         return;
                     }
                     const QByteArrayView line = lines.line();

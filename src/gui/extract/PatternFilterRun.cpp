@@ -88,10 +88,7 @@ void runPatternFilter(Form1 &form, const QLineEdit &box, bool keepContaining, co
                     const qsizetype hit = hits.hitFrom(lines.lineStart(), nextHit);
                     if (hit < 0 || hit > lines.lineEnd()) {
                         moved = true;
-                        if (hit < 0)
-                            lines.finish();
-                        else
-                            lines.moveToLineOf(hit);
+                        lines.moveToHit(hit);
                         return;
                     }
                 }
