@@ -111,6 +111,38 @@ private slots:
         QVERIFY(!model.appendResult(QByteArray("1"), QString(), true, false));
     }
 
+    void duplicateTestThroughGrowthWithRemovals()
+    {
+        // Thousands of distinct texts, added and removed at random: the
+        // index grows several times, and rows go and come back while its
+        // keys are being moved into a larger table.
+        QRandomGenerator random(11);
+        ResultsModel model;
+        std::vector<QByteArray> rows;
+        QHash<QByteArray, int> counts;
+        for (int op = 0; op < 30000; ++op) {
+            if (random.bounded(10) < 7 || rows.empty()) {
+                const QByteArray text = QByteArray::number(random.bounded(5000));
+                const bool expectAdded = counts.value(text) == 0;
+                QCOMPARE(model.appendResult(text, QString(), true, false), expectAdded);
+                if (expectAdded) {
+                    rows.push_back(text);
+                    ++counts[text];
+                }
+            } else {
+                const qsizetype row = random.bounded(int(rows.size()));
+                model.removeRowsAscending({ row });
+                --counts[rows[size_t(row)]];
+                rows.erase(rows.begin() + row);
+            }
+        }
+        QCOMPARE(model.size(), qsizetype(rows.size()));
+        for (int i = 0; i < 5000; ++i) {
+            const QByteArray text = QByteArray::number(i);
+            QCOMPARE(ListviewContainsText(model, text), counts.value(text) > 0);
+        }
+    }
+
     void rowsReachViewsInBatches()
     {
         ResultsModel model;

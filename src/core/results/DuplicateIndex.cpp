@@ -2,11 +2,12 @@
 
 #include <QHashFunctions>
 
-#include <new>
+#include <algorithm>
+#include <stdexcept>
 
 namespace {
 constexpr std::size_t FirstCapacity = 1024;
-constexpr std::size_t SlotsMovedPerOperation = 64;
+constexpr std::size_t KeysMovedPerOperation = 64;
 } // namespace
 
 std::uint64_t DuplicateIndex::hashOf(std::int32_t source, QByteArrayView text)
@@ -16,55 +17,71 @@ std::uint64_t DuplicateIndex::hashOf(std::int32_t source, QByteArrayView text)
 
 void DuplicateIndex::Table::allocate(std::size_t newCapacity)
 {
-    // calloc: large blocks come straight from the system as untouched zero
-    // pages, so a big table costs nothing until its cells are used.
-    auto *memory = static_cast<Slot *>(std::calloc(newCapacity, sizeof(Slot)));
-    if (!memory)
-        throw std::bad_alloc();
-    cells.reset(memory);
+    // Zeroed memory is a table of empty slots; its pages cost nothing until
+    // they are used.
+    memory = LargeBlock(newCapacity * sizeof(Slot));
     capacity = newCapacity;
     used = 0;
 }
 
-DuplicateIndex::Slot &DuplicateIndex::Table::find(
-    const TextPool &pool, std::uint64_t hash, std::int32_t source, QByteArrayView text) const
+void DuplicateIndex::Table::insert(std::uint64_t hash, std::uint32_t key)
 {
     const std::size_t mask = capacity - 1;
-    for (std::size_t i = std::size_t(hash) & mask;; i = (i + 1) & mask) {
-        Slot &slot = cells[i];
-        if (!slot.used)
-            return slot;
-        if (slot.hash == hash && slot.source == source && pool.view(slot.text) == text)
-            return slot;
-    }
-}
-
-DuplicateIndex::Slot &DuplicateIndex::Table::emptySlotFor(std::uint64_t hash) const
-{
-    const std::size_t mask = capacity - 1;
+    Slot *slotArray = cells();
     std::size_t i = std::size_t(hash) & mask;
-    while (cells[i].used)
+    while (slotArray[i].key != 0)
         i = (i + 1) & mask;
-    return cells[i];
+    slotArray[i] = Slot { std::uint32_t(hash >> 32), key + 1 };
+    ++used;
 }
 
-void DuplicateIndex::moveSomeOldSlots()
+std::int64_t DuplicateIndex::find(
+    const Table &table, std::uint64_t hash, std::int32_t source, QByteArrayView text) const
+{
+    const std::size_t mask = table.capacity - 1;
+    const std::uint32_t tag = std::uint32_t(hash >> 32);
+    const Slot *slotArray = table.cells();
+    for (std::size_t i = std::size_t(hash) & mask; slotArray[i].key != 0; i = (i + 1) & mask) {
+        if (slotArray[i].tag != tag)
+            continue;
+        const Key &key = m_keys[slotArray[i].key - 1];
+        if (key.source == source && m_pool.view(key.text) == text)
+            return std::int64_t(slotArray[i].key - 1);
+    }
+    return -1;
+}
+
+DuplicateIndex::Key *DuplicateIndex::findKey(std::uint64_t hash, std::int32_t source, QByteArrayView text)
+{
+    if (!m_table.empty()) {
+        const std::int64_t key = find(m_table, hash, source, text);
+        if (key >= 0)
+            return &m_keys[std::size_t(key)];
+    }
+    if (!m_old.empty()) {
+        // A key found only in the old table is one not moved yet, or one
+        // that had no rows left when its turn came and was not moved: that
+        // one is as good as absent.
+        const std::int64_t key = find(m_old, hash, source, text);
+        if (key >= 0 && m_keys[std::size_t(key)].count > 0)
+            return &m_keys[std::size_t(key)];
+    }
+    return nullptr;
+}
+
+void DuplicateIndex::moveSomeKeys()
 {
     if (m_old.empty())
         return;
-    const std::size_t end = std::min(m_old.capacity, m_moved + SlotsMovedPerOperation);
+    const std::size_t end = std::min(m_moveEnd, m_moved + KeysMovedPerOperation);
     for (; m_moved < end; ++m_moved) {
-        Slot &slot = m_old.cells[m_moved];
-        if (!slot.used || slot.count == 0)
-            continue;
-        Slot &target = m_table.emptySlotFor(slot.hash);
-        target = slot;
-        ++m_table.used;
-        slot.count = 0; // stays used, so the old table's probe chains hold
+        const Key &key = m_keys[m_moved];
+        if (key.count > 0)
+            m_table.insert(hashOf(key.source, m_pool.view(key.text)), std::uint32_t(m_moved));
     }
-    if (m_moved == m_old.capacity) {
+    if (m_moved == m_moveEnd) {
         m_old = Table();
-        m_moved = 0;
+        m_moved = m_moveEnd = 0;
     }
 }
 
@@ -77,74 +94,55 @@ void DuplicateIndex::growIfNeeded()
     if ((m_table.used + 1) * 10 <= m_table.capacity * 7)
         return;
     // Finish any earlier move first (rare: a move ends long before the next
-    // growth), then start moving into a table twice the size.
+    // growth), then start moving every key into a table twice the size.
     while (!m_old.empty())
-        moveSomeOldSlots();
+        moveSomeKeys();
     m_old = std::move(m_table);
     m_table = Table();
     m_table.allocate(m_old.capacity * 2);
     m_moved = 0;
-}
-
-DuplicateIndex::Slot *DuplicateIndex::findLive(std::uint64_t hash, std::int32_t source, QByteArrayView text)
-{
-    if (!m_table.empty()) {
-        Slot &slot = m_table.find(m_pool, hash, source, text);
-        if (slot.used)
-            return &slot;
-    }
-    if (!m_old.empty()) {
-        Slot &slot = m_old.find(m_pool, hash, source, text);
-        if (slot.used && slot.count > 0)
-            return &slot;
-    }
-    return nullptr;
+    m_moveEnd = m_keys.size();
 }
 
 void DuplicateIndex::add(std::int32_t source, const TextPool::Ref &text)
 {
     growIfNeeded();
-    moveSomeOldSlots();
+    moveSomeKeys();
     const QByteArrayView bytes = m_pool.view(text);
     const std::uint64_t hash = hashOf(source, bytes);
-    Slot &slot = m_table.find(m_pool, hash, source, bytes);
-    if (!slot.used) {
-        // Not in the new table: take its count from the old one, if there.
-        std::uint32_t count = 0;
-        if (!m_old.empty()) {
-            Slot &old = m_old.find(m_pool, hash, source, bytes);
-            if (old.used) {
-                count = old.count;
-                old.count = 0;
-            }
-        }
-        slot = Slot { hash, text, source, count, 1 };
-        ++m_table.used;
+    Key *key = findKey(hash, source, bytes);
+    if (!key) {
+        if (m_keys.size() >= UINT32_MAX)
+            throw std::length_error("Too many distinct results");
+        m_keys.push_back(Key { text, source, 0 });
+        m_table.insert(hash, std::uint32_t(m_keys.size() - 1));
+        key = &m_keys[m_keys.size() - 1];
     }
-    if (slot.count++ == 0)
+    if (key->count++ == 0)
         ++m_live;
 }
 
 void DuplicateIndex::remove(std::int32_t source, const TextPool::Ref &text)
 {
-    moveSomeOldSlots();
+    moveSomeKeys();
     const QByteArrayView bytes = m_pool.view(text);
-    Slot *slot = findLive(hashOf(source, bytes), source, bytes);
-    if (slot && slot->count > 0 && --slot->count == 0)
+    Key *key = findKey(hashOf(source, bytes), source, bytes);
+    if (key && key->count > 0 && --key->count == 0)
         --m_live;
 }
 
 bool DuplicateIndex::contains(std::int32_t source, QByteArrayView text)
 {
-    moveSomeOldSlots();
-    const Slot *slot = findLive(hashOf(source, text), source, text);
-    return slot && slot->count > 0;
+    moveSomeKeys();
+    const Key *key = findKey(hashOf(source, text), source, text);
+    return key && key->count > 0;
 }
 
 void DuplicateIndex::clear()
 {
+    m_keys.clear();
     m_table = Table();
     m_old = Table();
-    m_moved = 0;
+    m_moved = m_moveEnd = 0;
     m_live = 0;
 }

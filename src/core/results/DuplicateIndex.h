@@ -1,19 +1,21 @@
 #pragma once
 
+#include "LargeBlock.h"
+#include "PagedArray.h"
 #include "TextPool.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 
 // Counts how many rows hold each (source, text) pair, so that "is this text
 // already a result" is one hash look-up instead of a scan of every row.
 // Texts are referred to in the pool, not copied. Source -1 means a row
 // without a source column.
 //
-// The table grows without a pause: a larger table is taken (its pages are
-// only touched as they are used) and the old one is moved across a few
-// cells at every operation, so no single append waits for a full rehash.
+// Each pair is a key, kept once in a paged array; the hash table holds only
+// a 4-byte piece of the hash and the key's number, 8 bytes a slot. The table
+// grows without a pause: a larger table is taken (its pages are only touched
+// as they are used) and the keys are entered into it a few at every
+// operation, while look-ups try both tables.
 class DuplicateIndex
 {
 public:
@@ -29,38 +31,41 @@ public:
     std::size_t size() const { return m_live; }
 
 private:
-    struct Slot
+    struct Key
     {
-        std::uint64_t hash;
         TextPool::Ref text;
         std::int32_t source;
         std::uint32_t count; // rows with this key; 0 once they are all gone
-        std::uint32_t used; // all-zero memory is an empty slot
     };
-    struct Free
+    struct Slot
     {
-        void operator()(Slot *cells) const { std::free(cells); }
+        std::uint32_t tag; // the hash's upper half
+        std::uint32_t key; // key number + 1; 0 is an empty slot
     };
     struct Table
     {
-        std::unique_ptr<Slot[], Free> cells;
+        LargeBlock memory;
         std::size_t capacity = 0;
         std::size_t used = 0;
         bool empty() const { return capacity == 0; }
+        Slot *cells() const { return reinterpret_cast<Slot *>(memory.data()); }
         void allocate(std::size_t newCapacity);
-        // The slot holding the key, or the empty slot where it would go.
-        Slot &find(const TextPool &pool, std::uint64_t hash, std::int32_t source, QByteArrayView text) const;
-        Slot &emptySlotFor(std::uint64_t hash) const;
+        void insert(std::uint64_t hash, std::uint32_t key);
     };
 
     static std::uint64_t hashOf(std::int32_t source, QByteArrayView text);
-    Slot *findLive(std::uint64_t hash, std::int32_t source, QByteArrayView text);
+    // The key number of the pair in table, or -1.
+    std::int64_t find(const Table &table, std::uint64_t hash, std::int32_t source, QByteArrayView text) const;
+    // The key of the pair with rows or that can take rows again, or nullptr.
+    Key *findKey(std::uint64_t hash, std::int32_t source, QByteArrayView text);
     void growIfNeeded();
-    void moveSomeOldSlots();
+    void moveSomeKeys();
 
     const TextPool &m_pool;
+    PagedArray<Key> m_keys;
     Table m_table;
-    Table m_old; // being moved into m_table
-    std::size_t m_moved = 0; // old cells looked at so far
+    Table m_old; // keys [m_moved, m_moveEnd) are still only here
+    std::size_t m_moved = 0;
+    std::size_t m_moveEnd = 0;
     std::size_t m_live = 0;
 };

@@ -73,8 +73,8 @@ void ResultsModel::ensureIndex() const
 {
     if (m_indexBuilt)
         return;
-    for (const Row &row : m_rows)
-        indexRow(row);
+    for (std::size_t i = 0; i < m_rows.size(); ++i)
+        indexRow(m_rows[i]);
     m_indexBuilt = true;
 }
 
@@ -173,7 +173,7 @@ void ResultsModel::removeRowsAscending(const std::vector<qsizetype> &rows)
             while (begin > 0 && rows[begin - 1] + 1 == rows[begin])
                 --begin;
             beginRemoveRows(QModelIndex(), int(rows[begin]), int(rows[end - 1]));
-            m_rows.erase(m_rows.begin() + rows[begin], m_rows.begin() + rows[end - 1] + 1);
+            m_rows.erase(size_t(rows[begin]), size_t(rows[end - 1]) + 1);
             m_announced = qsizetype(m_rows.size());
             endRemoveRows();
             end = begin;
@@ -190,7 +190,7 @@ void ResultsModel::removeRowsAscending(const std::vector<qsizetype> &rows)
         }
         m_rows[kept++] = m_rows[i];
     }
-    m_rows.resize(kept);
+    m_rows.truncate(kept);
     m_announced = qsizetype(kept);
     endResetModel();
 }
@@ -198,7 +198,7 @@ void ResultsModel::removeRowsAscending(const std::vector<qsizetype> &rows)
 void ResultsModel::clearRows()
 {
     beginResetModel();
-    std::deque<Row>().swap(m_rows);
+    m_rows.clear();
     m_pool.clear();
     m_index.clear();
     m_indexBuilt = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DuplicateIndex.h"
+#include "PagedArray.h"
 #include "TextPool.h"
 #include "app/ReportModel.h"
 
@@ -8,7 +9,6 @@
 #include <QHash>
 #include <QStringList>
 
-#include <deque>
 #include <optional>
 
 // The results list. A row is either a text alone, or a source path (first
@@ -71,8 +71,8 @@ private:
     void countPathRow(const Row &row, int delta);
 
     TextPool m_pool;
-    // A deque grows in fixed blocks: no reallocation of millions of rows at once.
-    std::deque<Row> m_rows;
+    // Grows in fixed blocks: no reallocation of millions of rows at once.
+    PagedArray<Row> m_rows;
     QStringList m_paths;
     QHash<QString, std::int32_t> m_pathIndex;
     // The 8-bit form of each path that has one, and how many rows show such

@@ -13,13 +13,13 @@ TextPool::Ref TextPool::add(QByteArrayView text)
         // A text larger than a chunk gets a chunk of its own size.
         const std::size_t capacity = length > ChunkSize ? length : ChunkSize;
         Chunk chunk;
-        chunk.data.reset(new char[capacity]);
+        chunk.data = LargeBlock(capacity);
         chunk.capacity = capacity;
         m_chunks.push_back(std::move(chunk));
     }
     Chunk &chunk = m_chunks.back();
     if (length)
-        std::memcpy(chunk.data.get() + chunk.used, text.data(), length);
+        std::memcpy(chunk.data.data() + chunk.used, text.data(), length);
     const Ref ref { std::uint32_t(m_chunks.size() - 1), std::uint32_t(chunk.used), std::uint32_t(length) };
     chunk.used += length;
     return ref;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "LargeBlock.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 // Compact storage for result texts: their 8-bit bytes packed into large
@@ -21,7 +22,8 @@ public:
         std::uint32_t length = 0;
     };
 
-    static constexpr std::size_t ChunkSize = 1u << 20;
+    // One huge page: see LargeBlock.
+    static constexpr std::size_t ChunkSize = LargeBlock::HugePage;
 
     Ref add(QByteArrayView text);
     // Stores a large text by sharing the buffer it lies in instead of copying
@@ -39,12 +41,12 @@ public:
 private:
     struct Chunk
     {
-        std::unique_ptr<char[]> data;
+        LargeBlock data;
         std::size_t capacity = 0;
         std::size_t used = 0;
         QByteArray shared; // set for a text kept in its own buffer
         const char *sharedData = nullptr; // where that text starts
-        const char *bytes() const { return sharedData ? sharedData : data.get(); }
+        const char *bytes() const { return sharedData ? sharedData : data.data(); }
     };
     std::vector<Chunk> m_chunks;
 };
