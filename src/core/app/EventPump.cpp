@@ -4,7 +4,14 @@
 
 void EventPump::pumpNow()
 {
-    if (QCoreApplication::instance())
+    if (QCoreApplication::instance()) {
+        const Clock::time_point start = Clock::now();
         QCoreApplication::processEvents();
+        // A long turn (a view taking in a large batch of rows) is followed
+        // at once by another, so that what arrived meanwhile does not also
+        // wait through the next slice of work.
+        if (Clock::now() - start >= s_budget)
+            QCoreApplication::processEvents();
+    }
     s_lastPump = Clock::now();
 }
