@@ -163,8 +163,9 @@ QByteArray readWholeFile(const QString &path, const std::function<void()> &after
         return readThroughFileClasses(path);
     const OpenFile file(descriptor);
 
-    // Read straight into one buffer of the file's size; a file that grows
-    // while it is read is read to its new end.
+    // Read straight into one buffer of the file's size: the file as it
+    // stood when it was looked at. Only a file that reports no size (a
+    // kernel file, say) is read on until the end.
     QByteArray buffer = bufferOfSize(qsizetype(status.st_size));
     qsizetype filled = 0;
     while (filled < buffer.size()) {
@@ -178,6 +179,8 @@ QByteArray readWholeFile(const QString &path, const std::function<void()> &after
         filled += got;
     }
     buffer.truncate(filled);
+    if (filled > 0)
+        return buffer;
     char more[65536];
     for (qsizetype got; (got = file.read(more, sizeof more, path)) != 0;)
         buffer.append(more, got);
