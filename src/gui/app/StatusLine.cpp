@@ -26,11 +26,11 @@ void StatusLine::say(const QString &message)
     m_lastFollow.start();
 }
 
-void StatusLine::follow(const QString &message)
+void StatusLine::follow(const std::function<QString()> &message)
 {
     if (m_lastFollow.isValid() && m_lastFollow.elapsed() < 100)
         return;
-    say(message);
+    say(message());
 }
 
 void StatusLine::setListedFiles(qsizetype count)

@@ -3,6 +3,8 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
 
 // The line along the bottom of the main window: what the last command did,
@@ -16,8 +18,9 @@ public:
 
     // Shows a message at once.
     void say(const QString &message);
-    // Shows a message of a running command, at most ten times a second.
-    void follow(const QString &message);
+    // Shows a message of a running command, at most ten times a second;
+    // the message is only put together when it is shown.
+    void follow(const std::function<QString()> &message);
     void setListedFiles(qsizetype count);
 
     // The whole line as shown: the message, then the file count.

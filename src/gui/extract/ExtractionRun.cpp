@@ -106,8 +106,10 @@ void ExtractionRun::forEachFile(ErrorTrap &trap, const FileStepMarks &marks, Fil
         });
         body(path, text.bytes());
         m_filesDone = i + 1;
-        m_form.statusLine().follow(StatusLine::number(m_filesDone) + QStringLiteral(" of ")
-            + StatusLine::number(fileCount) + QStringLiteral(" files, ") + resultsText());
+        m_form.statusLine().follow([&] {
+            return StatusLine::number(m_filesDone) + QStringLiteral(" of ") + StatusLine::number(fileCount)
+                + QStringLiteral(" files, ") + resultsText();
+        });
     }
     m_readAhead.stop();
 }

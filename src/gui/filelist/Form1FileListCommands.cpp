@@ -109,7 +109,7 @@ void Form1::showScanProgress(FolderScan &scan)
         const QString found = StatusLine::number(filesFound) + QStringLiteral(" files found");
         progressBar().setCaption(
             QStringLiteral("Scanning: ") + folder + QStringLiteral(" (") + found + QStringLiteral(")"));
-        statusLine().follow(QStringLiteral("Scanning: ") + found);
+        statusLine().follow([&] { return QStringLiteral("Scanning: ") + found; });
     });
 }
 
