@@ -1,5 +1,7 @@
 #include "CaptionedProgressBar.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 CaptionedProgressBar::CaptionedProgressBar(QWidget *parent)
@@ -17,7 +19,7 @@ void CaptionedProgressBar::setProgress(double value)
     if (value == m_progress)
         return;
     m_progress = value;
-    setValue(int(value + 0.5));
+    showLater();
     emit progressChanged(m_progress, m_caption);
 }
 
@@ -26,7 +28,25 @@ void CaptionedProgressBar::setCaption(const QString &caption)
     if (caption == m_caption)
         return;
     m_caption = caption;
-    // '%' has a meaning in the format; a file name may hold one.
-    setFormat(QString(caption).replace(QLatin1Char('%'), QStringLiteral("%%")));
+    showLater();
     emit progressChanged(m_progress, m_caption);
+}
+
+void CaptionedProgressBar::showLater()
+{
+    if (!m_sinceShown.isValid() || m_sinceShown.elapsed() >= FrameInterval) {
+        showNow();
+    } else if (!m_showPending) {
+        m_showPending = true;
+        QTimer::singleShot(int(FrameInterval - m_sinceShown.elapsed()), this, &CaptionedProgressBar::showNow);
+    }
+}
+
+void CaptionedProgressBar::showNow()
+{
+    m_showPending = false;
+    m_sinceShown.start();
+    setValue(int(m_progress + 0.5));
+    // '%' has a meaning in the format; a file name may hold one.
+    setFormat(QString(m_caption).replace(QLatin1Char('%'), QStringLiteral("%%")));
 }
