@@ -91,15 +91,28 @@ void DuplicateIndex::growIfNeeded()
         m_table.allocate(FirstCapacity);
         return;
     }
-    if ((m_table.used + 1) * 10 <= m_table.capacity * 7)
+    if (m_next.empty()) {
+        if ((m_table.used + 1) * 10 <= m_table.capacity * 7)
+            return;
+        m_next.allocate(m_table.capacity * 2);
+        m_nextTouched = 0;
+    }
+    // The larger table's memory is brought in a huge page at each operation
+    // before it is used: its slots are filled at random, and the first touch
+    // of every page at once would zero them all in one go. Meanwhile the
+    // current table goes on taking keys, a little fuller than usual.
+    if (m_nextTouched < m_next.memory.size()) {
+        reinterpret_cast<volatile char *>(m_next.memory.data())[m_nextTouched] = 0;
+        m_nextTouched += LargeBlock::HugePage;
         return;
+    }
     // Finish any earlier move first (rare: a move ends long before the next
-    // growth), then start moving every key into a table twice the size.
+    // growth), then start moving every key into the larger table.
     while (!m_old.empty())
         moveSomeKeys();
     m_old = std::move(m_table);
-    m_table = Table();
-    m_table.allocate(m_old.capacity * 2);
+    m_table = std::move(m_next);
+    m_next = Table();
     m_moved = 0;
     m_moveEnd = m_keys.size();
 }
@@ -143,6 +156,7 @@ void DuplicateIndex::clear()
     m_keys.clear();
     m_table = Table();
     m_old = Table();
+    m_next = Table();
     m_moved = m_moveEnd = 0;
     m_live = 0;
 }

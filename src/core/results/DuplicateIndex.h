@@ -13,9 +13,9 @@
 //
 // Each pair is a key, kept once in a paged array; the hash table holds only
 // a 4-byte piece of the hash and the key's number, 8 bytes a slot. The table
-// grows without a pause: a larger table is taken (its pages are only touched
-// as they are used) and the keys are entered into it a few at every
-// operation, while look-ups try both tables.
+// grows without a pause: a larger table is taken, its memory brought in a
+// piece at every operation, and then the keys are entered into it a few at
+// every operation, while look-ups try both tables.
 class DuplicateIndex
 {
 public:
@@ -65,6 +65,8 @@ private:
     PagedArray<Key> m_keys;
     Table m_table;
     Table m_old; // keys [m_moved, m_moveEnd) are still only here
+    Table m_next; // the larger table, while its memory is brought in
+    std::size_t m_nextTouched = 0;
     std::size_t m_moved = 0;
     std::size_t m_moveEnd = 0;
     std::size_t m_live = 0;
