@@ -128,6 +128,13 @@ bool ResultsModel::appendResult(
 
 void ResultsModel::schedulePendingFlush()
 {
+    // A view takes in new rows at some tens of nanoseconds each: a large
+    // batch is announced at the event loop's next turn, before it grows
+    // into a long pause.
+    if (!m_flushSoon && size() - m_announced >= LargeBatch) {
+        m_flushSoon = true;
+        QTimer::singleShot(0, this, &ResultsModel::flushPending);
+    }
     if (m_flushScheduled)
         return;
     m_flushScheduled = true;
@@ -141,6 +148,7 @@ void ResultsModel::schedulePendingFlush()
 void ResultsModel::flushPending()
 {
     m_flushScheduled = false;
+    m_flushSoon = false;
     m_sinceFlush.start();
     const qsizetype total = size();
     if (total <= m_announced)

@@ -89,4 +89,7 @@ private:
     bool m_flushScheduled = false;
     QElapsedTimer m_sinceFlush;
     static constexpr qint64 FlushInterval = 100; // ms
+    // Pending rows announced at once, without waiting for FlushInterval.
+    static constexpr qsizetype LargeBatch = 300'000;
+    bool m_flushSoon = false;
 };
