@@ -45,6 +45,7 @@ PY
 json_string() { python3 -c 'import json, sys; print(json.dumps(sys.argv[1]))' "$1"; }
 needle_json=$(json_string "$NEEDLE")
 sets_json=$(json_string "$SETS")
+now() { date +%s%N; }
 write_job() {
     local name=$1
     shift
@@ -60,6 +61,18 @@ write_job all-lines '{"click":"PushButton13"}'
 write_job all-lines-both-options '{"check":"Check1","on":true}' '{"check":"Check14","on":true}' \
     '{"click":"PushButton13"}'
 write_job by-number '{"set":"Text5","text":"3,7"}' '{"click":"PushButton7"}'
+
+# The least any job can take: the process starts, loads the list, shows its
+# window and ends, with no command run.
+write_job start-and-exit '{"set":"Text1","text":"x"}'
+startup_best=""
+for _ in $(seq "$RUNS"); do
+    t0=$(now)
+    "$DRIVER" --files-from "$LIST" "$WORK/start-and-exit.jsonl" >/dev/null 2>&1
+    t1=$(now)
+    took=$(( (t1 - t0) / 1000 ))
+    if [ -z "$startup_best" ] || [ "$took" -lt "$startup_best" ]; then startup_best=$took; fi
+done
 
 # The peers, each writing to a pipe (grep stops early on /dev/null).
 peer_of() {
@@ -81,7 +94,6 @@ peer_name() {
     between) echo "(containing)" ;;
     esac
 }
-now() { date +%s%N; }
 
 RESULTS=$WORK/results.txt
 : > "$RESULTS"
@@ -114,7 +126,7 @@ for job in containing not-containing text-sets-200 between all-lines all-lines-b
     echo "  ran $job" >&2
 done
 
-python3 - "$RESULTS" "$corpus_bytes" <<'PY'
+python3 - "$RESULTS" "$corpus_bytes" "$startup_best" <<'PY'
 import sys
 names = {
     "containing": "grep -a -ihF",
@@ -145,6 +157,7 @@ w = [max(len(str(x[i])) for x in table + [head]) for i in range(len(head))]
 for x in [head] + table:
     print("  ".join(str(v).ljust(w[i]) if i in (0, 2) else str(v).rjust(w[i]) for i, v in enumerate(x)).rstrip())
 print("corpus: %.1f MiB; times are whole processes, best of the runs; peak memory and stall are the worst" % corpus_mib)
+print("start and exit alone (list loaded, window shown, no command): %.3f s" % (int(sys.argv[3]) / 1e6))
 PY
 
 # Regular expressions: the address pattern with only the matching text,
