@@ -132,6 +132,16 @@ private slots:
         QCOMPARE(lines.line(1).toByteArray(), QByteArray("next"));
     }
 
+    void fileReportingNoSizeIsReadToItsEnd()
+    {
+        // Kernel files report a size of 0 but have content; files with a
+        // size are read up to it.
+        ScriptedPrompts prompts;
+        const BlockArray blocks = ReadFileToStringFSO(QStringLiteral("/proc/self/status"), prompts);
+        QVERIFY(blocks.wholeText().startsWith("Name:"));
+        QVERIFY(blocks.wholeText().contains("\nPid:"));
+    }
+
     void blocks_data()
     {
         QTest::addColumn<int>("size");

@@ -2,6 +2,7 @@
 // the rows would, through appends with both options, removals and clears.
 
 #include "extract/ListviewContainsText.h"
+#include "results/PagedArray.h"
 #include "results/ResultsModel.h"
 
 #include <QCoreApplication>
@@ -141,6 +142,49 @@ private slots:
             const QByteArray text = QByteArray::number(i);
             QCOMPARE(ListviewContainsText(model, text), counts.value(text) > 0);
         }
+    }
+
+    void pagedArrayAcrossBlocks()
+    {
+        // 64 KiB elements: 32 to a block, so a hundred span four blocks.
+        struct Wide
+        {
+            int value;
+            char padding[65532];
+        };
+        PagedArray<Wide> array;
+        std::vector<int> reference;
+        const auto push = [&](int value) {
+            Wide wide;
+            wide.value = value;
+            array.push_back(wide);
+            reference.push_back(value);
+        };
+        const auto same = [&] {
+            if (array.size() != reference.size())
+                return false;
+            for (std::size_t i = 0; i < reference.size(); ++i) {
+                if (array[i].value != reference[i])
+                    return false;
+            }
+            return true;
+        };
+        for (int i = 0; i < 100; ++i)
+            push(i);
+        array.erase(30, 70); // across a block boundary
+        reference.erase(reference.begin() + 30, reference.begin() + 70);
+        QVERIFY(same());
+        array.truncate(33); // gives back the blocks past the first two
+        reference.resize(33);
+        QVERIFY(same());
+        for (int i = 0; i < 40; ++i)
+            push(1000 + i);
+        QVERIFY(same());
+        array.clear();
+        reference.clear();
+        QVERIFY(array.empty());
+        push(7);
+        QVERIFY(same());
     }
 
     void rowsReachViewsInBatches()
