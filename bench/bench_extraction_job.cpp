@@ -12,6 +12,7 @@
 
 #include "ScriptRunner.h"
 #include "ScriptedPrompts.h"
+#include "StallWatch.h"
 #include "app/Form1.h"
 #include "app/SettingsStore.h"
 #include "filelist/FileListModel.h"
@@ -25,18 +26,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <sys/resource.h>
-
 #include <cstdio>
 
 namespace {
-double peakResidentMiB()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0; // ru_maxrss is in KiB on Linux
-}
-
 int usage()
 {
     std::fputs("usage: bench_extraction_job --files-from LIST SCRIPT\n", stderr);
@@ -94,36 +86,19 @@ int main(int argc, char *argv[])
     QCoreApplication::processEvents();
     const int promptsBefore = promptsShown;
 
-    // A timer that should fire every 2 ms: the longest gap between two of its
-    // firings is the longest time the event loop was kept waiting.
-    QElapsedTimer sinceTick;
-    qint64 longestGapNs = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(2);
-    const bool verbose = qEnvironmentVariableIsSet("TOLLERVANE_BENCH_VERBOSE");
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 gap = sinceTick.nsecsElapsed();
-        if (verbose && gap > 30'000'000)
-            std::fprintf(stderr, "stall %.1f ms at %lld rows\n", double(gap) / 1e6,
-                static_cast<long long>(window.results().size()));
-        longestGapNs = qMax(longestGapNs, gap);
-        sinceTick.restart();
-    });
-    ticker.start();
-    sinceTick.start();
+    StallWatch stalls([&] { return QString::number(window.results().size()) + QStringLiteral(" rows"); });
+    stalls.start();
 
     QElapsedTimer clock;
     clock.start();
     const QString error = runner.runStep(steps.back());
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
-    longestGapNs = qMax(longestGapNs, sinceTick.nsecsElapsed());
-    ticker.stop();
+    const double longestStallMs = stalls.stopMs();
     if (!error.isEmpty())
         qFatal("last step: %s", qPrintable(error));
 
     std::printf("{\"seconds\":%.3f,\"rows\":%lld,\"peak_rss_mib\":%.1f,\"longest_stall_ms\":%.1f,\"prompts\":%d}\n",
-        seconds, static_cast<long long>(window.results().size()), peakResidentMiB(), double(longestGapNs) / 1e6,
+        seconds, static_cast<long long>(window.results().size()), peakResidentMiB(), longestStallMs,
         promptsShown - promptsBefore);
     return 0;
 }

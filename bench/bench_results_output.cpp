@@ -11,6 +11,7 @@
 // memory of each within 3x the result bytes, no stall over 50 ms.
 
 #include "ScriptedPrompts.h"
+#include "StallWatch.h"
 #include "app/Form1.h"
 #include "app/SettingsStore.h"
 #include "results/ResultsModel.h"
@@ -53,34 +54,6 @@ void resetPeak()
         clear.write("5");
 }
 
-// Records the longest time between two timer ticks, i.e. the longest time
-// the event loop went without running.
-class StallMeter : public QObject
-{
-public:
-    StallMeter()
-    {
-        m_timer.setInterval(2);
-        connect(&m_timer, &QTimer::timeout, this, [this] { m_longest = std::max(m_longest, m_sinceTick.restart()); });
-    }
-    void start()
-    {
-        m_longest = 0;
-        m_sinceTick.start();
-        m_timer.start();
-    }
-    qint64 stop()
-    {
-        m_timer.stop();
-        return std::max(m_longest, m_sinceTick.elapsed());
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_sinceTick;
-    qint64 m_longest = 0;
-};
-
 struct Measure
 {
     QString name;
@@ -92,7 +65,7 @@ struct Measure
 
 // Runs one command: its time, the longest stall, and the peak memory above
 // the resident size before it.
-Measure measure(const QString &name, StallMeter &meter, const std::function<void()> &command)
+Measure measure(const QString &name, StallWatch &meter, const std::function<void()> &command)
 {
     resetPeak();
     const qint64 before = statusBytes("VmRSS:");
@@ -104,7 +77,7 @@ Measure measure(const QString &name, StallMeter &meter, const std::function<void
     Measure m;
     m.name = name;
     m.seconds = double(clock.nsecsElapsed()) / 1e9;
-    m.stallMs = meter.stop();
+    m.stallMs = qint64(meter.stopMs());
     m.processPeakBytes = statusBytes("VmHWM:");
     m.peakBytes = m.processPeakBytes - before;
     return m;
@@ -188,7 +161,7 @@ int main(int argc, char *argv[])
     if (awkStatus != 0)
         return 2;
 
-    StallMeter meter;
+    StallWatch meter;
     QList<Measure> measures;
     const QString saved = work + QStringLiteral("/saved.txt");
     measures.append(measure(QStringLiteral("save as text"), meter, [&] {

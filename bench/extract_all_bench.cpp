@@ -5,6 +5,7 @@
 //   tollervane-bench-extract-all --files-from LIST [--remove-duplicates] [--show-source]
 
 #include "ScriptedPrompts.h"
+#include "StallWatch.h"
 #include "app/Form1.h"
 #include "app/SettingsStore.h"
 #include "filelist/FileListModel.h"
@@ -18,18 +19,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include <sys/resource.h>
-
 #include <cstdio>
-
-namespace {
-double peakResidentMiB()
-{
-    rusage usage {};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0; // ru_maxrss is in KiB on Linux
-}
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -73,33 +63,16 @@ int main(int argc, char *argv[])
     window.fileList().append(paths);
     QCoreApplication::processEvents();
 
-    // A timer that should fire every 2 ms: the longest gap between two of its
-    // firings is the longest time the event loop was kept waiting.
-    QElapsedTimer sinceTick;
-    qint64 longestGapNs = 0;
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(2);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 gap = sinceTick.nsecsElapsed();
-        if (gap > 30'000'000 && qEnvironmentVariableIsSet("TOLLERVANE_BENCH_VERBOSE"))
-            std::fprintf(stderr, "stall %.1f ms at %lld rows\n", double(gap) / 1e6,
-                static_cast<long long>(window.results().size()));
-        longestGapNs = qMax(longestGapNs, gap);
-        sinceTick.restart();
-    });
-    ticker.start();
-    sinceTick.start();
+    StallWatch stalls([&] { return QString::number(window.results().size()) + QStringLiteral(" rows"); });
+    stalls.start();
 
     QElapsedTimer clock;
     clock.start();
     window.findChild<QPushButton *>(QStringLiteral("PushButton13"))->click();
     const double seconds = double(clock.nsecsElapsed()) / 1e9;
-    longestGapNs = qMax(longestGapNs, sinceTick.nsecsElapsed());
-    ticker.stop();
+    const double longestStallMs = stalls.stopMs();
 
     std::printf("{\"seconds\":%.3f,\"rows\":%lld,\"peak_rss_mib\":%.1f,\"longest_stall_ms\":%.1f,\"prompts\":%d}\n",
-        seconds, static_cast<long long>(window.results().size()), peakResidentMiB(), double(longestGapNs) / 1e6,
-        promptsShown);
+        seconds, static_cast<long long>(window.results().size()), peakResidentMiB(), longestStallMs, promptsShown);
     return 0;
 }
