@@ -12,9 +12,9 @@
 
 #include "ScriptedPrompts.h"
 #include "StallWatch.h"
-#include "app/Form1.h"
-#include "app/SettingsStore.h"
-#include "results/ResultsModel.h"
+#include "gui/app/Form1.h"
+#include "core/app/SettingsStore.h"
+#include "core/results/ResultsModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -14,7 +14,7 @@
 // bytes 1, 2 and 3 stand for Y, X and X with its letter case swapped.
 
 #include "FuzzCheck.h"
-#include "extract/BetweenMarkers.h"
+#include "core/extract/BetweenMarkers.h"
 
 #include <QString>
 

@@ -22,8 +22,8 @@
 // entry's value (the converted number, else the leading number) equals it.
 
 #include "FuzzCheck.h"
-#include "app/AppFailure.h"
-#include "extract/LineNumberList.h"
+#include "core/app/AppFailure.h"
+#include "core/extract/LineNumberList.h"
 
 #include <QString>
 #include <QStringList>

@@ -3,8 +3,8 @@
 // cursor walks the same lines, also after jumping to the line of a byte.
 
 #include "FuzzCheck.h"
-#include "extract/LineCursor.h"
-#include "extract/LineSplitter.h"
+#include "core/extract/LineCursor.h"
+#include "core/extract/LineSplitter.h"
 
 #include <QByteArray>
 

@@ -8,7 +8,7 @@
 
 #include "FuzzCheck.h"
 #include "ReferenceLines.h"
-#include "filelist/ListFile.h"
+#include "core/filelist/ListFile.h"
 
 #include <QByteArray>
 #include <QFile>

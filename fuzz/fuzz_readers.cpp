@@ -3,7 +3,7 @@
 
 #include "FuzzCheck.h"
 #include "NoPrompts.h"
-#include "extract/FileReaders.h"
+#include "core/extract/FileReaders.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 // even run, runs shrink as documented, and tidying changes nothing else.
 
 #include "FuzzCheck.h"
-#include "app/PathTools.h"
+#include "core/app/PathTools.h"
 
 #include <QString>
 

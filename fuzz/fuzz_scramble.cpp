@@ -2,7 +2,7 @@
 // text back for every text of bytes 1..255, and the length never changes.
 
 #include "FuzzCheck.h"
-#include "guide/Scramble.h"
+#include "core/guide/Scramble.h"
 
 #include <QByteArray>
 

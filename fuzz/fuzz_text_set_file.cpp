@@ -6,7 +6,7 @@
 #include "FuzzCheck.h"
 #include "NoPrompts.h"
 #include "ReferenceLines.h"
-#include "extract/TextSets.h"
+#include "core/extract/TextSets.h"
 
 #include <QDir>
 #include <QFile>

@@ -13,7 +13,7 @@
 // byte 4 separates the sets and byte 5 stands for a character beyond 8 bits.
 
 #include "FuzzCheck.h"
-#include "extract/TextSets.h"
+#include "core/extract/TextSets.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "BetweenMarkers.h"
 
-#include "app/Latin1.h"
+#include "core/app/Latin1.h"
 
 #include <cstring>
 #include <vector>

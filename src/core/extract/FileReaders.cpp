@@ -1,8 +1,8 @@
 #include "FileReaders.h"
 
-#include "app/AppFailure.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
+#include "core/app/AppFailure.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/EventPump.h"
 
 #include <QFile>
 #include <QFileInfo>

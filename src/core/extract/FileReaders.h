@@ -1,7 +1,7 @@
 #pragma once
 
 #include "LineSplitter.h"
-#include "app/EventPump.h"
+#include "core/app/EventPump.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -1,6 +1,6 @@
 #include "FoldedNeedle.h"
 
-#include "app/Latin1.h"
+#include "core/app/Latin1.h"
 
 #include <algorithm>
 #include <bit>

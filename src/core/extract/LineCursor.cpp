@@ -1,6 +1,6 @@
 #include "LineCursor.h"
 
-#include "app/EventPump.h"
+#include "core/app/EventPump.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,6 +1,6 @@
 #include "LineNumberList.h"
 
-#include "app/AppFailure.h"
+#include "core/app/AppFailure.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include "ListviewContainsText.h"
 
-#include "filelist/FileListModel.h"
-#include "results/ResultsModel.h"
+#include "core/filelist/FileListModel.h"
+#include "core/results/ResultsModel.h"
 
 bool ListviewContainsText(const ResultsModel &results, QByteArrayView text)
 {

@@ -1,6 +1,6 @@
 #include "PatternMatcher.h"
 
-#include "app/Latin1.h"
+#include "core/app/Latin1.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>

@@ -1,7 +1,7 @@
 #include "ReadAhead.h"
 
 #include "FileReaders.h"
-#include "app/EventPump.h"
+#include "core/app/EventPump.h"
 
 #include <chrono>
 

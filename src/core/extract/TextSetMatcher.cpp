@@ -1,6 +1,6 @@
 #include "TextSetMatcher.h"
 
-#include "app/Latin1.h"
+#include "core/app/Latin1.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
 #include "TextSets.h"
 
 #include "FileReaders.h"
-#include "app/Latin1.h"
-#include "app/PathTools.h"
-#include "app/Prompts.h"
+#include "core/app/Latin1.h"
+#include "core/app/PathTools.h"
+#include "core/app/Prompts.h"
 
 namespace TextSets {
 

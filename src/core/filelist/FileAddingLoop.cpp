@@ -4,8 +4,8 @@
 #include "FileListModel.h"
 #include "FolderListing.h"
 #include "FolderScan.h"
-#include "app/EventPump.h"
-#include "app/PathTools.h"
+#include "core/app/EventPump.h"
+#include "core/app/PathTools.h"
 
 void AddFilesInFolderList(const QStringList &folderList, const QString &pattern, FileListModel &list,
     const FolderScan *scan, const std::function<bool()> &stopRequested)

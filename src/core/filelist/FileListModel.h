@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ReportModel.h"
+#include "core/app/ReportModel.h"
 
 #include <QHash>
 #include <QStringList>

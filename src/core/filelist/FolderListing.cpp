@@ -2,8 +2,8 @@
 
 #include "FileTests.h"
 #include "WildcardMatch.h"
-#include "app/EventPump.h"
-#include "app/PathTools.h"
+#include "core/app/EventPump.h"
+#include "core/app/PathTools.h"
 
 #include <QDirIterator>
 

@@ -3,9 +3,9 @@
 #include "FileAttributes.h"
 #include "FileTests.h"
 #include "FolderListing.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/PathTools.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/EventPump.h"
+#include "core/app/PathTools.h"
 
 #include <QFileInfo>
 

@@ -1,10 +1,10 @@
 #include "ListFile.h"
 
 #include "FileListModel.h"
-#include "app/AppFailure.h"
-#include "app/PathTools.h"
-#include "app/Prompts.h"
-#include "extract/FileReaders.h"
+#include "core/app/AppFailure.h"
+#include "core/app/PathTools.h"
+#include "core/app/Prompts.h"
+#include "core/extract/FileReaders.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -1,6 +1,6 @@
 #include "ListFilters.h"
 
-#include "app/ReportModel.h"
+#include "core/app/ReportModel.h"
 
 #include <vector>
 

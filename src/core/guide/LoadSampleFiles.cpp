@@ -1,10 +1,10 @@
 #include "LoadSampleFiles.h"
 
 #include "SampleSnapshot.h"
-#include "app/PathTools.h"
-#include "app/Prompts.h"
-#include "extract/ListviewContainsText.h"
-#include "filelist/FileListModel.h"
+#include "core/app/PathTools.h"
+#include "core/app/Prompts.h"
+#include "core/extract/ListviewContainsText.h"
+#include "core/filelist/FileListModel.h"
 
 void LoadSampleFiles(
     FileListModel &files, const SettingsStore &settings, Prompts &prompts, const QString &programFolder)

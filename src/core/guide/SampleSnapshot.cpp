@@ -1,10 +1,10 @@
 #include "SampleSnapshot.h"
 
 #include "Scramble.h"
-#include "app/Latin1.h"
-#include "app/PathTools.h"
-#include "app/SettingsStore.h"
-#include "filelist/FolderListing.h"
+#include "core/app/Latin1.h"
+#include "core/app/PathTools.h"
+#include "core/app/SettingsStore.h"
+#include "core/filelist/FolderListing.h"
 
 namespace {
 const QString SnapshotKey = QStringLiteral("Snapshot");

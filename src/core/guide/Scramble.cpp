@@ -1,6 +1,6 @@
 #include "Scramble.h"
 
-#include "app/EventPump.h"
+#include "core/app/EventPump.h"
 
 namespace {
 template <class Shift> QByteArray shiftEach(QByteArrayView text, QByteArrayView key, Shift shift)

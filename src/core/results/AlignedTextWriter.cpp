@@ -3,11 +3,11 @@
 #include "ProgressDisplay.h"
 #include "ResultCells.h"
 #include "ResultsModel.h"
-#include "app/AppFailure.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/PathTools.h"
-#include "app/StopRequest.h"
+#include "core/app/AppFailure.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/EventPump.h"
+#include "core/app/PathTools.h"
+#include "core/app/StopRequest.h"
 
 #include <QFile>
 #include <QFileInfo>

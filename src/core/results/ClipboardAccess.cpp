@@ -1,6 +1,6 @@
 #include "ClipboardAccess.h"
 
-#include "app/Prompts.h"
+#include "core/app/Prompts.h"
 
 #include <exception>
 

@@ -3,8 +3,8 @@
 #include "ClipboardAccess.h"
 #include "ResultCells.h"
 #include "ResultsModel.h"
-#include "app/EventPump.h"
-#include "app/StopRequest.h"
+#include "core/app/EventPump.h"
+#include "core/app/StopRequest.h"
 
 #include <algorithm>
 #include <vector>

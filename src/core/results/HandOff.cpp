@@ -1,6 +1,6 @@
 #include "HandOff.h"
 
-#include "app/EventPump.h"
+#include "core/app/EventPump.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -1,6 +1,6 @@
 #include "ResultsModel.h"
 
-#include "app/Latin1.h"
+#include "core/app/Latin1.h"
 
 #include <QTimer>
 

@@ -3,7 +3,7 @@
 #include "DuplicateIndex.h"
 #include "PagedArray.h"
 #include "TextPool.h"
-#include "app/ReportModel.h"
+#include "core/app/ReportModel.h"
 
 #include <QElapsedTimer>
 #include <QHash>

@@ -4,9 +4,9 @@
 #include "ResultsModel.h"
 #include "WorkbookText.h"
 #include "WorkbookWriter.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/StopRequest.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/EventPump.h"
+#include "core/app/StopRequest.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "WorkbookFiles.h"
 
-#include "app/AppFailure.h"
+#include "core/app/AppFailure.h"
 
 #include <QDateTime>
 #include <QDir>

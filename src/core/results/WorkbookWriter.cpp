@@ -1,7 +1,7 @@
 #include "WorkbookWriter.h"
 
-#include "app/AppFailure.h"
-#include "app/EventPump.h"
+#include "core/app/AppFailure.h"
+#include "core/app/EventPump.h"
 
 #include <QFile>
 

@@ -1,11 +1,11 @@
 #include "Form1.h"
 
-#include "app/ErrorTrap.h"
-#include "app/Prompts.h"
-#include "app/StopRequest.h"
-#include "results/ClipboardAccess.h"
-#include "results/ClipboardText.h"
-#include "results/ResultsModel.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/Prompts.h"
+#include "core/app/StopRequest.h"
+#include "core/results/ClipboardAccess.h"
+#include "core/results/ClipboardText.h"
+#include "core/results/ResultsModel.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

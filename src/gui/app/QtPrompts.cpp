@@ -1,6 +1,6 @@
 #include "QtPrompts.h"
 
-#include "results/HandOff.h"
+#include "core/results/HandOff.h"
 
 #include <QClipboard>
 #include <QDesktopServices>

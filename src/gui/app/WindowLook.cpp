@@ -1,6 +1,6 @@
 #include "WindowLook.h"
 
-#include "app/AppFailure.h"
+#include "core/app/AppFailure.h"
 
 #include <QCheckBox>
 #include <QFile>

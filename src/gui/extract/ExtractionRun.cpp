@@ -1,15 +1,15 @@
 #include "ExtractionRun.h"
 
-#include "app/CaptionedProgressBar.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/Form1.h"
-#include "app/PathTools.h"
-#include "app/Prompts.h"
-#include "app/StatusLine.h"
-#include "app/StopRequest.h"
-#include "filelist/FileListModel.h"
-#include "results/ResultsModel.h"
+#include "gui/app/CaptionedProgressBar.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/EventPump.h"
+#include "gui/app/Form1.h"
+#include "core/app/PathTools.h"
+#include "core/app/Prompts.h"
+#include "gui/app/StatusLine.h"
+#include "core/app/StopRequest.h"
+#include "core/filelist/FileListModel.h"
+#include "core/results/ResultsModel.h"
 
 ExtractionRun::ExtractionRun(Form1 &form)
     : m_form(form)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "extract/FileReaders.h"
-#include "extract/ReadAhead.h"
+#include "core/extract/FileReaders.h"
+#include "core/extract/ReadAhead.h"
 
 #include <QByteArrayView>
 #include <QElapsedTimer>

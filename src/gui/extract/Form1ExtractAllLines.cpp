@@ -1,8 +1,8 @@
 #include "ExtractionRun.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/Form1.h"
-#include "extract/LineCursor.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/EventPump.h"
+#include "gui/app/Form1.h"
+#include "core/extract/LineCursor.h"
 
 // Extract All Lines: every line of every listed file becomes a result.
 void Form1::PushButton13_Click()

@@ -2,16 +2,16 @@
 
 #include "ExtractionRun.h"
 #include "PatternFilterRun.h"
-#include "app/AppFailure.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/Form1.h"
-#include "app/Prompts.h"
-#include "app/SettingsStore.h"
-#include "extract/BetweenMarkers.h"
-#include "extract/PatternBetween.h"
-#include "guide/HelpTexts.h"
-#include "guide/PointerCues.h"
+#include "core/app/AppFailure.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/EventPump.h"
+#include "gui/app/Form1.h"
+#include "core/app/Prompts.h"
+#include "core/app/SettingsStore.h"
+#include "core/extract/BetweenMarkers.h"
+#include "core/extract/PatternBetween.h"
+#include "core/guide/HelpTexts.h"
+#include "gui/guide/PointerCues.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

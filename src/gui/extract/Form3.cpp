@@ -1,11 +1,11 @@
 #include "Form3.h"
 
-#include "app/ErrorTrap.h"
-#include "app/Prompts.h"
-#include "app/SettingsStore.h"
-#include "extract/TextSets.h"
-#include "guide/HelpTexts.h"
-#include "guide/PointerCues.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/Prompts.h"
+#include "core/app/SettingsStore.h"
+#include "core/extract/TextSets.h"
+#include "core/guide/HelpTexts.h"
+#include "gui/guide/PointerCues.h"
 
 #include <QAbstractItemModel>
 #include <QComboBox>

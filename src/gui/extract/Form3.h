@@ -1,7 +1,7 @@
 #pragma once
 
 #include "SecondaryWindow.h"
-#include "extract/TextSetMatcher.h"
+#include "core/extract/TextSetMatcher.h"
 
 #include <QStringList>
 

@@ -2,13 +2,13 @@
 #include "Form3.h"
 #include "PatternFilterRun.h"
 #include "ResultsListSwitch.h"
-#include "app/AppFailure.h"
-#include "app/ErrorTrap.h"
-#include "app/Form1.h"
-#include "app/Prompts.h"
-#include "extract/FoldedNeedle.h"
-#include "extract/LineCursor.h"
-#include "extract/PatternMatcher.h"
+#include "core/app/AppFailure.h"
+#include "core/app/ErrorTrap.h"
+#include "gui/app/Form1.h"
+#include "core/app/Prompts.h"
+#include "core/extract/FoldedNeedle.h"
+#include "core/extract/LineCursor.h"
+#include "core/extract/PatternMatcher.h"
 
 #include <QTableView>
 

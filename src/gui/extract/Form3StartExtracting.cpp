@@ -1,12 +1,12 @@
 #include "ExtractionRun.h"
 #include "Form3.h"
 #include "ResultsListSwitch.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/Form1.h"
-#include "app/Prompts.h"
-#include "extract/LineCursor.h"
-#include "extract/LinesWithHits.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/EventPump.h"
+#include "gui/app/Form1.h"
+#include "core/app/Prompts.h"
+#include "core/extract/LineCursor.h"
+#include "core/extract/LinesWithHits.h"
 
 #include <QTableView>
 

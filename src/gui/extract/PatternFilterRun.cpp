@@ -1,15 +1,15 @@
 #include "PatternFilterRun.h"
 
 #include "ExtractionRun.h"
-#include "app/AppFailure.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/Form1.h"
-#include "app/Prompts.h"
-#include "extract/FoldedNeedle.h"
-#include "extract/LineCursor.h"
-#include "extract/LinesWithHits.h"
-#include "extract/PatternMatcher.h"
+#include "core/app/AppFailure.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/EventPump.h"
+#include "gui/app/Form1.h"
+#include "core/app/Prompts.h"
+#include "core/extract/FoldedNeedle.h"
+#include "core/extract/LineCursor.h"
+#include "core/extract/LinesWithHits.h"
+#include "core/extract/PatternMatcher.h"
 
 #include <QLineEdit>
 

@@ -1,6 +1,6 @@
 #include "ResultsListSwitch.h"
 
-#include "app/EventPump.h"
+#include "core/app/EventPump.h"
 
 void ResultsListSwitch::yield()
 {

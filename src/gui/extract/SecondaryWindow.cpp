@@ -1,11 +1,11 @@
 #include "SecondaryWindow.h"
 
-#include "guide/PointerCues.h"
+#include "gui/guide/PointerCues.h"
 
-#include "app/ErrorTrap.h"
-#include "app/Form1.h"
-#include "app/PathTools.h"
-#include "app/WindowLook.h"
+#include "core/app/ErrorTrap.h"
+#include "gui/app/Form1.h"
+#include "core/app/PathTools.h"
+#include "gui/app/WindowLook.h"
 
 #include <QApplication>
 #include <QCloseEvent>

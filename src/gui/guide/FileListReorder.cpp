@@ -1,6 +1,6 @@
 #include "FileListReorder.h"
 
-#include "filelist/FileListModel.h"
+#include "core/filelist/FileListModel.h"
 
 #include <QAbstractItemView>
 #include <QMouseEvent>

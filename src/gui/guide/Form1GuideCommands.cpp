@@ -1,8 +1,8 @@
-#include "app/ErrorTrap.h"
-#include "app/Form1.h"
-#include "app/Prompts.h"
-#include "guide/HelpTexts.h"
-#include "guide/LoadSampleFiles.h"
+#include "core/app/ErrorTrap.h"
+#include "gui/app/Form1.h"
+#include "core/app/Prompts.h"
+#include "core/guide/HelpTexts.h"
+#include "core/guide/LoadSampleFiles.h"
 
 // The help buttons and the sample files.
 

@@ -1,6 +1,6 @@
 #include "PointerCues.h"
 
-#include "app/PathTools.h"
+#include "core/app/PathTools.h"
 
 #include <QAbstractItemView>
 #include <QEvent>

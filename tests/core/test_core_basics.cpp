@@ -3,10 +3,10 @@
 
 #include "ScriptedPrompts.h"
 #include "TempFiles.h"
-#include "app/AppTitle.h"
-#include "app/ErrorTrap.h"
-#include "app/PathTools.h"
-#include "app/SettingsStore.h"
+#include "core/app/AppTitle.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/PathTools.h"
+#include "core/app/SettingsStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -191,5 +191,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCoreBasics)
+QTEST_GUILESS_MAIN(TestCoreBasics)
 #include "test_core_basics.moc"

@@ -1,9 +1,9 @@
 // The results storage: the duplicate test must answer exactly as a scan of
 // the rows would, through appends with both options, removals and clears.
 
-#include "extract/ListviewContainsText.h"
-#include "results/PagedArray.h"
-#include "results/ResultsModel.h"
+#include "core/extract/ListviewContainsText.h"
+#include "core/results/PagedArray.h"
+#include "core/results/ResultsModel.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -223,5 +223,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestResultsModel)
+QTEST_GUILESS_MAIN(TestResultsModel)
 #include "test_results_model.moc"

@@ -182,5 +182,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFileListUnprivileged)
+QTEST_GUILESS_MAIN(TestFileListUnprivileged)
 #include "test_filelist_unprivileged.moc"

@@ -3,10 +3,10 @@
 
 #include "AppFixture.h"
 #include "TempFiles.h"
-#include "extract/Form2.h"
-#include "extract/Form3.h"
-#include "filelist/FileListModel.h"
-#include "guide/FileListReorder.h"
+#include "gui/extract/Form2.h"
+#include "gui/extract/Form3.h"
+#include "core/filelist/FileListModel.h"
+#include "gui/guide/FileListReorder.h"
 
 #include <QApplication>
 #include <QGroupBox>

@@ -4,16 +4,16 @@
 
 #include "ScriptedPrompts.h"
 #include "TempFiles.h"
-#include "app/AppFailure.h"
-#include "app/Latin1.h"
-#include "extract/BetweenMarkers.h"
-#include "extract/FileReaders.h"
-#include "extract/FoldedNeedle.h"
-#include "extract/LineCursor.h"
-#include "extract/LineNumberList.h"
-#include "extract/LinesWithHits.h"
-#include "extract/TextSetMatcher.h"
-#include "extract/TextSets.h"
+#include "core/app/AppFailure.h"
+#include "core/app/Latin1.h"
+#include "core/extract/BetweenMarkers.h"
+#include "core/extract/FileReaders.h"
+#include "core/extract/FoldedNeedle.h"
+#include "core/extract/LineCursor.h"
+#include "core/extract/LineNumberList.h"
+#include "core/extract/LinesWithHits.h"
+#include "core/extract/TextSetMatcher.h"
+#include "core/extract/TextSets.h"
 
 #include <QRandomGenerator>
 #include <QTest>

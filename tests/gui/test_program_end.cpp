@@ -3,8 +3,8 @@
 // the program runs it, the main window is closed, and the loop must end.
 
 #include "AppFixture.h"
-#include "extract/Form2.h"
-#include "extract/Form3.h"
+#include "gui/extract/Form2.h"
+#include "gui/extract/Form3.h"
 
 #include <QApplication>
 #include <QTest>

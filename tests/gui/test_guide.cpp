@@ -2,9 +2,9 @@
 
 #include "AppFixture.h"
 #include "TempFiles.h"
-#include "filelist/FileListModel.h"
-#include "guide/HelpTexts.h"
-#include "guide/Scramble.h"
+#include "core/filelist/FileListModel.h"
+#include "core/guide/HelpTexts.h"
+#include "core/guide/Scramble.h"
 
 #include <QDir>
 #include <QTest>

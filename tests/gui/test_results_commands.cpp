@@ -5,10 +5,10 @@
 #include "AppFixture.h"
 #include "OfficeConversion.h"
 #include "TempFiles.h"
-#include "app/CaptionedProgressBar.h"
-#include "app/EventPump.h"
-#include "app/SettingsStore.h"
-#include "results/ResultsModel.h"
+#include "gui/app/CaptionedProgressBar.h"
+#include "core/app/EventPump.h"
+#include "core/app/SettingsStore.h"
+#include "core/results/ResultsModel.h"
 
 #include <QDir>
 #include <QProcess>

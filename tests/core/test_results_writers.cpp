@@ -4,12 +4,12 @@
 
 #include "ScriptedPrompts.h"
 #include "TempFiles.h"
-#include "app/EventPump.h"
-#include "results/AlignedTextWriter.h"
-#include "results/ClipboardAccess.h"
-#include "results/ClipboardText.h"
-#include "results/ProgressDisplay.h"
-#include "results/ResultsModel.h"
+#include "core/app/EventPump.h"
+#include "core/results/AlignedTextWriter.h"
+#include "core/results/ClipboardAccess.h"
+#include "core/results/ClipboardText.h"
+#include "core/results/ProgressDisplay.h"
+#include "core/results/ResultsModel.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -300,5 +300,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestResultsWriters)
+QTEST_GUILESS_MAIN(TestResultsWriters)
 #include "test_results_writers.moc"

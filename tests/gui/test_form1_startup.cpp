@@ -4,7 +4,7 @@
 
 #include "AppFixture.h"
 #include "TempFiles.h"
-#include "extract/Form2.h"
+#include "gui/extract/Form2.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

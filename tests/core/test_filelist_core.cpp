@@ -4,15 +4,15 @@
 
 #include "ScriptedPrompts.h"
 #include "TempFiles.h"
-#include "app/AppFailure.h"
-#include "filelist/FileAddingLoop.h"
-#include "filelist/FileAttributes.h"
-#include "filelist/FileListModel.h"
-#include "filelist/FileTests.h"
-#include "filelist/FolderListing.h"
-#include "filelist/FolderScan.h"
-#include "filelist/ListFile.h"
-#include "filelist/WildcardMatch.h"
+#include "core/app/AppFailure.h"
+#include "core/filelist/FileAddingLoop.h"
+#include "core/filelist/FileAttributes.h"
+#include "core/filelist/FileListModel.h"
+#include "core/filelist/FileTests.h"
+#include "core/filelist/FolderListing.h"
+#include "core/filelist/FolderScan.h"
+#include "core/filelist/ListFile.h"
+#include "core/filelist/WildcardMatch.h"
 
 #include <QScopeGuard>
 #include <QTest>
@@ -427,5 +427,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFileListCore)
+QTEST_GUILESS_MAIN(TestFileListCore)
 #include "test_filelist_core.moc"

@@ -3,9 +3,9 @@
 
 #include "ScriptedPrompts.h"
 #include "TempFiles.h"
-#include "extract/FileReaders.h"
-#include "extract/LineCursor.h"
-#include "extract/LineSplitter.h"
+#include "core/extract/FileReaders.h"
+#include "core/extract/LineCursor.h"
+#include "core/extract/LineSplitter.h"
 
 #include <QRandomGenerator>
 #include <QTest>
@@ -207,5 +207,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCoreReading)
+QTEST_GUILESS_MAIN(TestCoreReading)
 #include "test_core_reading.moc"

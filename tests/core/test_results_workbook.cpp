@@ -5,14 +5,14 @@
 #include "OfficeConversion.h"
 #include "ScriptedPrompts.h"
 #include "TempFiles.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "results/HandOff.h"
-#include "results/ResultsModel.h"
-#include "results/ResultsWorkbook.h"
-#include "results/WorkbookFiles.h"
-#include "results/WorkbookText.h"
-#include "results/WorkbookWriter.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/EventPump.h"
+#include "core/results/HandOff.h"
+#include "core/results/ResultsModel.h"
+#include "core/results/ResultsWorkbook.h"
+#include "core/results/WorkbookFiles.h"
+#include "core/results/WorkbookText.h"
+#include "core/results/WorkbookWriter.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
@@ -303,5 +303,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestResultsWorkbook)
+QTEST_GUILESS_MAIN(TestResultsWorkbook)
 #include "test_results_workbook.moc"

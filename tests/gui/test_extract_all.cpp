@@ -3,8 +3,8 @@
 
 #include "AppFixture.h"
 #include "TempFiles.h"
-#include "app/CaptionedProgressBar.h"
-#include "filelist/FileListModel.h"
+#include "gui/app/CaptionedProgressBar.h"
+#include "core/filelist/FileListModel.h"
 
 #include <QRegularExpression>
 #include <QTest>
