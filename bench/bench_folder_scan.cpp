@@ -12,9 +12,9 @@
 // per measure and exits 1 when a limit is missed.
 
 #include "ScriptedPrompts.h"
-#include "gui/app/Form1.h"
 #include "core/app/SettingsStore.h"
 #include "core/filelist/FileListModel.h"
+#include "gui/app/Form1.h"
 
 #include <QApplication>
 #include <QDir>

@@ -12,9 +12,9 @@
 
 #include "ScriptedPrompts.h"
 #include "StallWatch.h"
-#include "gui/app/Form1.h"
 #include "core/app/SettingsStore.h"
 #include "core/results/ResultsModel.h"
+#include "gui/app/Form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -6,10 +6,10 @@
 
 #include "ScriptedPrompts.h"
 #include "StallWatch.h"
-#include "gui/app/Form1.h"
 #include "core/app/SettingsStore.h"
 #include "core/filelist/FileListModel.h"
 #include "core/results/ResultsModel.h"
+#include "gui/app/Form1.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -11,10 +11,10 @@
 #include "BenchCorpus.h"
 #include "ScriptRunner.h"
 #include "ScriptedPrompts.h"
-#include "gui/app/Form1.h"
 #include "core/app/SettingsStore.h"
 #include "core/filelist/FileListModel.h"
 #include "core/results/ResultsModel.h"
+#include "gui/app/Form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
+#include "core/app/SettingsStore.h"
 #include "gui/app/Form1.h"
 #include "gui/app/QtPrompts.h"
-#include "core/app/SettingsStore.h"
 
 #include <QApplication>
 #include <QIcon>

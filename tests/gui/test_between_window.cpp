@@ -4,9 +4,9 @@
 
 #include "AppFixture.h"
 #include "TempFiles.h"
+#include "core/filelist/FileListModel.h"
 #include "gui/app/CaptionedProgressBar.h"
 #include "gui/extract/Form2.h"
-#include "core/filelist/FileListModel.h"
 
 #include <QGroupBox>
 #include <QLineEdit>

@@ -3,8 +3,8 @@
 
 #include "AppFixture.h"
 #include "TempFiles.h"
-#include "gui/app/CaptionedProgressBar.h"
 #include "core/filelist/FileListModel.h"
+#include "gui/app/CaptionedProgressBar.h"
 
 #include <QRegularExpression>
 #include <QTest>

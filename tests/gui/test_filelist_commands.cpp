@@ -4,9 +4,9 @@
 
 #include "AppFixture.h"
 #include "TempFiles.h"
-#include "gui/app/CaptionedProgressBar.h"
 #include "core/app/EventPump.h"
 #include "core/filelist/FileListModel.h"
+#include "gui/app/CaptionedProgressBar.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>

@@ -4,9 +4,9 @@
 
 #include "AppFixture.h"
 #include "TempFiles.h"
-#include "gui/app/CaptionedProgressBar.h"
 #include "core/filelist/FileListModel.h"
 #include "core/results/ResultsModel.h"
+#include "gui/app/CaptionedProgressBar.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -3,9 +3,9 @@
 
 #include "AppFixture.h"
 #include "TempFiles.h"
+#include "core/filelist/FileListModel.h"
 #include "gui/extract/Form2.h"
 #include "gui/extract/Form3.h"
-#include "core/filelist/FileListModel.h"
 #include "gui/guide/FileListReorder.h"
 
 #include <QApplication>

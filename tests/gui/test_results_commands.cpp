@@ -5,10 +5,10 @@
 #include "AppFixture.h"
 #include "OfficeConversion.h"
 #include "TempFiles.h"
-#include "gui/app/CaptionedProgressBar.h"
 #include "core/app/EventPump.h"
 #include "core/app/SettingsStore.h"
 #include "core/results/ResultsModel.h"
+#include "gui/app/CaptionedProgressBar.h"
 
 #include <QDir>
 #include <QProcess>

@@ -4,10 +4,10 @@
 
 #include "AppFixture.h"
 #include "TempFiles.h"
-#include "gui/app/CaptionedProgressBar.h"
 #include "core/app/EventPump.h"
-#include "gui/extract/Form3.h"
 #include "core/filelist/FileListModel.h"
+#include "gui/app/CaptionedProgressBar.h"
+#include "gui/extract/Form3.h"
 
 #include <QComboBox>
 #include <QTableView>

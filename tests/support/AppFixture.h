@@ -2,8 +2,8 @@
 
 #include "ScriptRunner.h"
 #include "ScriptedPrompts.h"
-#include "gui/app/Form1.h"
 #include "core/app/SettingsStore.h"
+#include "gui/app/Form1.h"
 
 #include <QJsonArray>
 #include <QJsonObject>

@@ -1,13 +1,13 @@
 #include "ScriptRunner.h"
 
 #include "ScriptedPrompts.h"
-#include "gui/app/CaptionedProgressBar.h"
-#include "gui/app/Form1.h"
 #include "core/app/ReportModel.h"
 #include "core/app/SettingsStore.h"
-#include "gui/app/StatusLine.h"
 #include "core/filelist/FileListModel.h"
 #include "core/results/ResultsModel.h"
+#include "gui/app/CaptionedProgressBar.h"
+#include "gui/app/Form1.h"
+#include "gui/app/StatusLine.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

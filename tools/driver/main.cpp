@@ -10,9 +10,9 @@
 
 #include "ScriptRunner.h"
 #include "ScriptedPrompts.h"
+#include "core/app/SettingsStore.h"
 #include "gui/app/Form1.h"
 #include "gui/app/QtPrompts.h"
-#include "core/app/SettingsStore.h"
 
 #include <QApplication>
 #include <QFile>

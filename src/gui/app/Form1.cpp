@@ -10,13 +10,13 @@
 #include "core/app/PathTools.h"
 #include "core/app/Prompts.h"
 #include "core/app/SettingsStore.h"
-#include "gui/extract/Form2.h"
-#include "gui/extract/Form3.h"
 #include "core/filelist/FileListModel.h"
-#include "gui/guide/FileListReorder.h"
-#include "gui/guide/PointerCues.h"
 #include "core/guide/SampleSnapshot.h"
 #include "core/results/ResultsModel.h"
+#include "gui/extract/Form2.h"
+#include "gui/extract/Form3.h"
+#include "gui/guide/FileListReorder.h"
+#include "gui/guide/PointerCues.h"
 
 #include <QApplication>
 #include <QCheckBox>

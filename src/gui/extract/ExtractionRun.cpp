@@ -1,15 +1,15 @@
 #include "ExtractionRun.h"
 
-#include "gui/app/CaptionedProgressBar.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/EventPump.h"
-#include "gui/app/Form1.h"
 #include "core/app/PathTools.h"
 #include "core/app/Prompts.h"
-#include "gui/app/StatusLine.h"
 #include "core/app/StopRequest.h"
 #include "core/filelist/FileListModel.h"
 #include "core/results/ResultsModel.h"
+#include "gui/app/CaptionedProgressBar.h"
+#include "gui/app/Form1.h"
+#include "gui/app/StatusLine.h"
 
 ExtractionRun::ExtractionRun(Form1 &form)
     : m_form(form)

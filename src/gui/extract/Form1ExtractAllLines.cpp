@@ -1,8 +1,8 @@
 #include "ExtractionRun.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/EventPump.h"
-#include "gui/app/Form1.h"
 #include "core/extract/LineCursor.h"
+#include "gui/app/Form1.h"
 
 // Extract All Lines: every line of every listed file becomes a result.
 void Form1::PushButton13_Click()

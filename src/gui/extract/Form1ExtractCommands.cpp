@@ -5,7 +5,6 @@
 #include "ResultsListSwitch.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/EventPump.h"
-#include "gui/app/Form1.h"
 #include "core/app/Prompts.h"
 #include "core/extract/FoldedNeedle.h"
 #include "core/extract/LineCursor.h"
@@ -13,6 +12,7 @@
 #include "core/extract/LinesWithHits.h"
 #include "core/filelist/FileListModel.h"
 #include "core/results/ResultsModel.h"
+#include "gui/app/Form1.h"
 
 #include <QLineEdit>
 #include <QTableView>

@@ -5,12 +5,12 @@
 #include "core/app/AppFailure.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/EventPump.h"
-#include "gui/app/Form1.h"
 #include "core/app/Prompts.h"
 #include "core/app/SettingsStore.h"
 #include "core/extract/BetweenMarkers.h"
 #include "core/extract/PatternBetween.h"
 #include "core/guide/HelpTexts.h"
+#include "gui/app/Form1.h"
 #include "gui/guide/PointerCues.h"
 
 #include <QGridLayout>

@@ -4,11 +4,11 @@
 #include "ResultsListSwitch.h"
 #include "core/app/AppFailure.h"
 #include "core/app/ErrorTrap.h"
-#include "gui/app/Form1.h"
 #include "core/app/Prompts.h"
 #include "core/extract/FoldedNeedle.h"
 #include "core/extract/LineCursor.h"
 #include "core/extract/PatternMatcher.h"
+#include "gui/app/Form1.h"
 
 #include <QTableView>
 

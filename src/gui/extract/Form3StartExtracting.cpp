@@ -3,10 +3,10 @@
 #include "ResultsListSwitch.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/EventPump.h"
-#include "gui/app/Form1.h"
 #include "core/app/Prompts.h"
 #include "core/extract/LineCursor.h"
 #include "core/extract/LinesWithHits.h"
+#include "gui/app/Form1.h"
 
 #include <QTableView>
 

@@ -4,12 +4,12 @@
 #include "core/app/AppFailure.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/EventPump.h"
-#include "gui/app/Form1.h"
 #include "core/app/Prompts.h"
 #include "core/extract/FoldedNeedle.h"
 #include "core/extract/LineCursor.h"
 #include "core/extract/LinesWithHits.h"
 #include "core/extract/PatternMatcher.h"
+#include "gui/app/Form1.h"
 
 #include <QLineEdit>
 

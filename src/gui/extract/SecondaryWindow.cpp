@@ -3,8 +3,8 @@
 #include "gui/guide/PointerCues.h"
 
 #include "core/app/ErrorTrap.h"
-#include "gui/app/Form1.h"
 #include "core/app/PathTools.h"
+#include "gui/app/Form1.h"
 #include "gui/app/WindowLook.h"
 
 #include <QApplication>

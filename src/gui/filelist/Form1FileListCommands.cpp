@@ -1,10 +1,7 @@
-#include "gui/app/CaptionedProgressBar.h"
 #include "core/app/ErrorTrap.h"
-#include "gui/app/Form1.h"
 #include "core/app/PathTools.h"
 #include "core/app/Prompts.h"
 #include "core/app/SettingsStore.h"
-#include "gui/app/StatusLine.h"
 #include "core/app/StopRequest.h"
 #include "core/filelist/FileAddingLoop.h"
 #include "core/filelist/FileListModel.h"
@@ -12,6 +9,9 @@
 #include "core/filelist/FolderScan.h"
 #include "core/filelist/ListFile.h"
 #include "core/filelist/ListFilters.h"
+#include "gui/app/CaptionedProgressBar.h"
+#include "gui/app/Form1.h"
+#include "gui/app/StatusLine.h"
 
 #include <QDir>
 #include <QTableView>

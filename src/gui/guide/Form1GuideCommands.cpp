@@ -1,8 +1,8 @@
 #include "core/app/ErrorTrap.h"
-#include "gui/app/Form1.h"
 #include "core/app/Prompts.h"
 #include "core/guide/HelpTexts.h"
 #include "core/guide/LoadSampleFiles.h"
+#include "gui/app/Form1.h"
 
 // The help buttons and the sample files.
 

@@ -1,15 +1,15 @@
 #include "ProgressBarDisplay.h"
-#include "gui/app/CaptionedProgressBar.h"
 #include "core/app/ErrorTrap.h"
-#include "gui/app/Form1.h"
 #include "core/app/PathTools.h"
 #include "core/app/Prompts.h"
-#include "gui/app/StatusLine.h"
 #include "core/app/StopRequest.h"
 #include "core/filelist/ListFilters.h"
 #include "core/results/AlignedTextWriter.h"
 #include "core/results/ClipboardText.h"
 #include "core/results/ResultsModel.h"
+#include "gui/app/CaptionedProgressBar.h"
+#include "gui/app/Form1.h"
+#include "gui/app/StatusLine.h"
 
 #include <QTableView>
 

@@ -1,12 +1,12 @@
 #include "core/app/ErrorTrap.h"
-#include "gui/app/Form1.h"
 #include "core/app/Prompts.h"
-#include "gui/app/StatusLine.h"
 #include "core/app/StopRequest.h"
 #include "core/results/ResultsModel.h"
 #include "core/results/ResultsWorkbook.h"
 #include "core/results/WorkbookFiles.h"
 #include "core/results/WorkbookWriter.h"
+#include "gui/app/Form1.h"
+#include "gui/app/StatusLine.h"
 
 #include <QFile>
 

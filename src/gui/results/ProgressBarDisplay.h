@@ -1,7 +1,7 @@
 #pragma once
 
-#include "gui/app/CaptionedProgressBar.h"
 #include "core/results/ProgressDisplay.h"
+#include "gui/app/CaptionedProgressBar.h"
 
 // The main window's progress bar as the writers see it.
 class ProgressBarDisplay : public ProgressDisplay
