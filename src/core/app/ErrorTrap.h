@@ -33,6 +33,7 @@ public:
     QString location() const { return m_location; }
     int lineMark() const { return m_lineMark; }
     int failures() const { return m_failures; }
+    Prompts &prompts() const { return m_prompts; }
 
     // Runs one numbered step; returns false when it failed (after the box).
     template <class Step> bool step(int lineMark, Step &&body)

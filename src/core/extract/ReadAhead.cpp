@@ -21,7 +21,7 @@ void ReadAhead::stop()
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
-        restart({});
+        restart(QString(), [](qsizetype) { return QString(); });
     }
     m_workerWakes.notify_all();
     if (m_thread.joinable())
@@ -29,7 +29,7 @@ void ReadAhead::stop()
     m_stopping = false;
 }
 
-void ReadAhead::restart(const QStringList &paths)
+void ReadAhead::restart(const QString &path, const Upcoming &upcoming)
 {
     // Called with the mutex held. A slot being read is dropped by its
     // reader when it finds the generation changed.
@@ -40,9 +40,26 @@ void ReadAhead::restart(const QStringList &paths)
     m_slots.clear();
     m_aheadBytes = 0;
     m_aheadFiles = 0;
-    for (const QString &path : paths)
+    if (!path.isNull()) {
         m_slots.push_back(Slot { path, State::Wanted, {}, {} });
+        // The list may still name this file first, or no longer (it changed).
+        const bool listed = upcoming(0) == path;
+        topUp([&](qsizetype offset) { return upcoming(listed ? offset : offset - 1); });
+    }
     ++m_generation;
+}
+
+bool ReadAhead::topUp(const Upcoming &upcoming)
+{
+    const size_t before = m_slots.size();
+    // The slots hold the file being taken (offset 0) and those after it.
+    while (qsizetype(m_slots.size()) < Window) {
+        QString next = upcoming(qsizetype(m_slots.size()));
+        if (next.isNull())
+            break;
+        m_slots.push_back(Slot { std::move(next), State::Wanted, {}, {} });
+    }
+    return m_slots.size() > before;
 }
 
 ReadAhead::Slot *ReadAhead::nextToRead()
@@ -91,16 +108,13 @@ void ReadAhead::readInto(std::unique_lock<std::mutex> &lock, Slot &slot, bool on
     slot.state = State::Ready;
 }
 
-QByteArray ReadAhead::take(const QString &path, const std::function<QStringList()> &upcoming)
+QByteArray ReadAhead::take(const QString &path, const Upcoming &upcoming)
 {
     std::unique_lock lock(m_mutex);
     if (m_slots.empty() || m_slots.front().path != path) {
         // The list changed since the files were asked for (or this is the
         // first file): what was read ahead is dropped.
-        QStringList paths = upcoming();
-        if (paths.isEmpty() || paths.front() != path)
-            paths.prepend(path);
-        restart(paths);
+        restart(path, upcoming);
         if (!m_thread.joinable())
             m_thread = std::thread([this] { work(); });
         else if (m_workerWaits)
@@ -129,10 +143,13 @@ QByteArray ReadAhead::take(const QString &path, const std::function<QStringList(
     }
     Slot slot = std::move(m_slots.front());
     m_slots.pop_front();
+    // The slots now start one file later: the file after the current one
+    // is offset 1 of the current take.
+    const bool added = topUp([&](qsizetype offset) { return upcoming(offset + 1); });
     --m_aheadFiles;
     m_aheadBytes -= slot.bytes.size();
     // The reading thread, waiting for room, goes on once half the room is free.
-    if (m_workerWaits && m_aheadFiles <= MaxFiles / 2 && m_aheadBytes <= MaxBytes / 2)
+    if (m_workerWaits && (added || (m_aheadFiles <= MaxFiles / 2 && m_aheadBytes <= MaxBytes / 2)))
         m_workerWakes.notify_one();
     lock.unlock();
     if (slot.failure)

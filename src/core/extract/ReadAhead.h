@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 #include <atomic>
 #include <condition_variable>
@@ -35,12 +34,17 @@ public:
     ReadAhead(const ReadAhead &) = delete;
     ReadAhead &operator=(const ReadAhead &) = delete;
 
-    // The bytes of path. upcoming() gives the paths the run expects to take
-    // from this one on, in order; it is asked only when the files read
-    // ahead are not the ones wanted. Throws what reading the file threw.
-    // A file read on this thread yields as it comes in, and so does the
-    // wait for one being read on the other.
-    QByteArray take(const QString &path, const std::function<QStringList()> &upcoming);
+    // upcoming(k): the path the run expects to take k files after the one
+    // it takes now (0: that one), or a null string past the end of the list.
+    // Only the next Window paths are ever asked for, so a run's set-up costs
+    // the same for ten files and for a million.
+    using Upcoming = std::function<QString(qsizetype offset)>;
+    static constexpr qsizetype Window = 2 * MaxFiles;
+
+    // The bytes of path. Throws what reading the file threw. A file read on
+    // this thread yields as it comes in, and so does the wait for one being
+    // read on the other.
+    QByteArray take(const QString &path, const Upcoming &upcoming);
 
     // Stops reading and drops whatever was read ahead.
     void stop();
@@ -55,7 +59,11 @@ private:
         std::exception_ptr failure;
     };
 
-    void restart(const QStringList &paths);
+    // Drops every slot and sets up those of path and the files after it.
+    void restart(const QString &path, const Upcoming &upcoming);
+    // Adds slots for the files after the last one set up, up to Window;
+    // true when it added any.
+    bool topUp(const Upcoming &upcoming);
     // The first slot nobody reads yet, when the bounds leave room for it.
     Slot *nextToRead();
     // Reads the slot's file with the mutex released.

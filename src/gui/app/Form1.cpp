@@ -315,6 +315,9 @@ void Form1::Form_Load()
             m_hasHandPointer = true;
         }
     });
+    // The sample snapshot is taken in two steps of the same form: the second
+    // tries again when the first failed (after its error box) and does
+    // nothing once a snapshot is stored.
     trap.step(106, [&] {
         if (settings().read(QStringLiteral("Snapshot")).isEmpty())
             TakeSampleSnapshot(settings(), programFolder());

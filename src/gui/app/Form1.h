@@ -18,6 +18,8 @@ class Form2;
 class Form3;
 class Prompts;
 class QCheckBox;
+class WindowRunHost;
+struct ExtractionJob;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -29,8 +31,8 @@ class StatusLine;
 // The main window: the file list, the results list, the two options, the
 // three search inputs and every command button. The command handlers are
 // grouped by subject in their own files (file list, extraction, results,
-// guidance); this file holds the window itself, its load and shut-down, the
-// option and input handlers and Extract All Lines.
+// guidance); this file holds the window itself, its load and shut-down and
+// the option and input handlers.
 class Form1 : public QWidget
 {
     Q_OBJECT
@@ -58,6 +60,13 @@ public:
     // The two search options, taken at the start of a run.
     bool textsArePatterns() const;
     bool onlyMatchingText() const;
+
+    // The results list's view (switched off during some runs).
+    QTableView &resultsView() { return *m_listView2; }
+
+    // Runs an extraction job through host as the long command of the
+    // window: refused with a beep while another long command runs.
+    void runExtraction(WindowRunHost &host, const ExtractionJob &job, const QString &procedure);
 
     // Replaces the results list's columns (header text, width in twips).
     void setResultColumns(const QList<std::pair<QString, int>> &columns);

@@ -1,8 +1,8 @@
 #include "StatusLine.h"
+#include "core/app/CountText.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 
 StatusLine::StatusLine(QWidget *parent)
     : QWidget(parent)
@@ -35,7 +35,7 @@ void StatusLine::follow(const std::function<QString()> &message)
 
 void StatusLine::setListedFiles(qsizetype count)
 {
-    m_files->setText(count == 1 ? QStringLiteral("1 file listed") : number(count) + QStringLiteral(" files listed"));
+    m_files->setText(CountText::counted(count, QStringLiteral("file listed"), QStringLiteral("files listed")));
 }
 
 QString StatusLine::text() const
@@ -45,8 +45,3 @@ QString StatusLine::text() const
     return m_message->text() + QStringLiteral(" | ") + m_files->text();
 }
 
-QString StatusLine::number(qsizetype n)
-{
-    static const QLocale english(QLocale::English, QLocale::UnitedStates);
-    return english.toString(qlonglong(n));
-}

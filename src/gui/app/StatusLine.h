@@ -26,8 +26,6 @@ public:
     // The whole line as shown: the message, then the file count.
     QString text() const;
 
-    // 4975 as "4,975".
-    static QString number(qsizetype n);
 
 private:
     QLabel *m_message;

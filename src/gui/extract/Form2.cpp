@@ -1,14 +1,9 @@
 #include "Form2.h"
 
-#include "ExtractionRun.h"
-#include "PatternFilterRun.h"
-#include "core/app/AppFailure.h"
+#include "WindowRunHost.h"
 #include "core/app/ErrorTrap.h"
-#include "core/app/EventPump.h"
 #include "core/app/Prompts.h"
 #include "core/app/SettingsStore.h"
-#include "core/extract/BetweenMarkers.h"
-#include "core/extract/PatternBetween.h"
 #include "core/guide/HelpTexts.h"
 #include "gui/app/Form1.h"
 #include "gui/guide/PointerCues.h"
@@ -102,77 +97,21 @@ void Form2::PushButton11_Click()
 }
 
 // Start Extracting: every stretch from X up to the next Y of each listed
-// file. Each file's whole text is searched at once, so a stretch is found
-// wherever it lies, also across the 65,536-character blocks the file is read
-// in.
+// file; markers edited during the run apply from the next file on.
 void Form2::PushButton4_Click()
 {
     Form1 &form = mainWindow();
-    LongCommand command(form);
-    if (!command.started())
-        return;
-    ErrorTrap trap(prompts(), QStringLiteral("Form2.PushButton4_Click"));
-    ExtractionRun run(form);
-
-    // With regular expressions, both markers are compiled once for the run.
-    const bool patterns = form.textsArePatterns();
-    PatternMatcher startPattern;
-    PatternMatcher endPattern;
-    bool gaveUpBefore = false;
-    bool refused = false;
-    trap.step(100, [&] {
-        if (m_text3->text().isEmpty() || m_text4->text().isEmpty()) {
-            prompts().info(
-                QStringLiteral("Fill out starting text (or character) and fill out ending text (or character)."));
-            refused = true;
-        } else if (patterns) {
-            startPattern = PatternMatcher(m_text3->text());
-            endPattern = PatternMatcher(m_text4->text());
-            if (!startPattern.isValid()) {
-                prompts().info(startPattern.invalidMessage(m_frame2->title()));
-                refused = true;
-            } else if (!endPattern.isValid()) {
-                prompts().info(endPattern.invalidMessage(m_frame1->title()));
-                refused = true;
-            }
-        }
+    ExtractionJob job;
+    job.kind = ExtractionJob::Kind::Between;
+    job.startMarker = m_text3->text();
+    job.endMarker = m_text4->text();
+    job.patterns = form.textsArePatterns();
+    WindowRunHost host(form, [this](bool busy) { setBusyPointer(busy); });
+    host.watch(m_text3, &QLineEdit::textChanged);
+    host.watch(m_text4, &QLineEdit::textChanged);
+    host.followTexts([this](ExtractionJob &running) {
+        running.startMarker = m_text3->text();
+        running.endMarker = m_text4->text();
     });
-    if (refused)
-        return;
-    trap.step(102, [&] { refused = run.refuseWhenNoFiles(); });
-    if (refused)
-        return;
-    trap.step(104, [&] { run.clearResults(); });
-    trap.step(106, [&] { run.setUpColumns(); });
-
-    run.forEachFile(
-        trap, { .firstBusyPointer = 108, .progress = 110, .path = 112, .caption = 114, .yield = 116, .read = 118 },
-        FileReader::Blocks,
-        [&](const QString &path, const QByteArray &bytes) {
-            // The yield before the read is the run's only one: markers
-            // edited meanwhile apply from the next file on.
-            trap.step(120, [&] {
-                if (patterns) {
-                    PatternBetween cutter(bytes, startPattern, endPattern);
-                    while (const std::optional<QByteArrayView> result = cutter.next()) {
-                        if (!result->isEmpty())
-                            run.append(*result, path);
-                    }
-                    if (cutter.gaveUp() && !gaveUpBefore) {
-                        gaveUpBefore = true;
-                        throw AppFailure(patternGaveUpText(path));
-                    }
-                    return;
-                }
-                BetweenMarkers cutter(bytes, m_text3->text(), m_text4->text());
-                while (const std::optional<QByteArrayView> result = cutter.next()) {
-                    if (!result->isEmpty())
-                        run.append(*result, path);
-                }
-            });
-        },
-        [&] { setBusyPointer(true); });
-    trap.step(122, [&] { setBusyPointer(false); });
-    trap.step(124, [&] { run.resetProgress(); });
-    trap.step(126, [&] { run.sayDone(); });
+    form.runExtraction(host, job, QStringLiteral("Form2.PushButton4_Click"));
 }

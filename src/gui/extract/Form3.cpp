@@ -1,10 +1,12 @@
 #include "Form3.h"
 
+#include "WindowRunHost.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/Prompts.h"
 #include "core/app/SettingsStore.h"
 #include "core/extract/TextSets.h"
 #include "core/guide/HelpTexts.h"
+#include "gui/app/Form1.h"
 #include "gui/guide/PointerCues.h"
 
 #include <QAbstractItemModel>
@@ -49,7 +51,6 @@ Form3::Form3(Form1 &mainWindow)
     connect(load, &QPushButton::clicked, this, &Form3::PushButton3_Click);
     connect(start, &QPushButton::clicked, this, &Form3::PushButton4_Click);
 
-    // Any change of the list, however it was made, calls for a new matcher.
     QAbstractItemModel *items = m_combo1->model();
     // With nothing selected the list would look empty however many text
     // sets it holds: its placeholder says how many there are.
@@ -62,12 +63,6 @@ Form3::Form3(Form1 &mainWindow)
     connect(items, &QAbstractItemModel::rowsInserted, this, describe);
     connect(items, &QAbstractItemModel::rowsRemoved, this, describe);
     connect(items, &QAbstractItemModel::modelReset, this, describe);
-    auto stale = [this] { m_matcherStale = true; };
-    connect(items, &QAbstractItemModel::rowsInserted, this, stale);
-    connect(items, &QAbstractItemModel::rowsRemoved, this, stale);
-    connect(items, &QAbstractItemModel::rowsMoved, this, stale);
-    connect(items, &QAbstractItemModel::modelReset, this, stale);
-    connect(items, &QAbstractItemModel::dataChanged, this, stale);
 }
 
 void Form3::Form_Load()
@@ -103,16 +98,6 @@ void Form3::appendSetItems(const QStringList &sets)
 void Form3::SaveSetItems()
 {
     settings().save(QStringLiteral("Combo1"), TextSets::join(setItems()));
-}
-
-const TextSetMatcher &Form3::currentMatcher()
-{
-    if (m_matcherStale) {
-        m_matcher = TextSetMatcher(setItems());
-        m_matcherStale = false;
-        ++m_matcherBuilds;
-    }
-    return m_matcher;
 }
 
 // Add Item: one text set, as typed; an empty answer adds nothing.
@@ -168,6 +153,28 @@ void Form3::PushButton3_Click()
             appendSetItems(loaded);
         }
     });
+}
+
+// Start Extracting: every line of every listed file that holds a text set.
+// A literal run follows the list as it changes during the run (any change,
+// however made), a pattern run takes it once.
+void Form3::PushButton4_Click()
+{
+    Form1 &form = mainWindow();
+    ExtractionJob job;
+    job.kind = ExtractionJob::Kind::TextSets;
+    job.sets = setItems();
+    job.patterns = form.textsArePatterns();
+    job.onlyMatching = form.onlyMatchingText();
+    WindowRunHost host(form, [this](bool busy) { setBusyPointer(busy); });
+    const QAbstractItemModel *items = m_combo1->model();
+    host.watch(items, &QAbstractItemModel::rowsInserted);
+    host.watch(items, &QAbstractItemModel::rowsRemoved);
+    host.watch(items, &QAbstractItemModel::rowsMoved);
+    host.watch(items, &QAbstractItemModel::modelReset);
+    host.watch(items, &QAbstractItemModel::dataChanged);
+    host.followTexts([this](ExtractionJob &running) { running.sets = setItems(); });
+    form.runExtraction(host, job, QStringLiteral("Form3.PushButton4_Click"));
 }
 
 void Form3::PushButton11_Click()

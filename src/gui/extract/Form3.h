@@ -1,7 +1,6 @@
 #pragma once
 
 #include "SecondaryWindow.h"
-#include "core/extract/TextSetMatcher.h"
 
 #include <QStringList>
 
@@ -33,19 +32,9 @@ public slots:
 
 private:
     void SaveSetItems();
-    // Start Extracting with the sets as regular expressions, or with only
-    // the matching text extracted (Form3PatternRun.cpp).
-    void startPatternExtracting();
     // Appends sets without changing which entry is selected.
     void appendSetItems(const QStringList &sets);
-    // The matcher for the list as it is now; rebuilt after every change.
-    const TextSetMatcher &currentMatcher();
 
     QGroupBox *m_frame2 = nullptr;
     QComboBox *m_combo1 = nullptr;
-    TextSetMatcher m_matcher;
-    bool m_matcherStale = true;
-    // Counts the rebuilds, so that a run knows when what it found ahead with
-    // the previous matcher no longer holds.
-    quint64 m_matcherBuilds = 0;
 };

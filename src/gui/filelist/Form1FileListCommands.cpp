@@ -1,4 +1,5 @@
 #include "core/app/ErrorTrap.h"
+#include "core/app/CountText.h"
 #include "core/app/PathTools.h"
 #include "core/app/Prompts.h"
 #include "core/app/SettingsStore.h"
@@ -106,7 +107,7 @@ void Form1::showScanProgress(FolderScan &scan)
 {
     // How far the scan has got, where the progress caption stands.
     scan.setProgressReport([this](const QString &folder, qsizetype filesFound) {
-        const QString found = StatusLine::number(filesFound) + QStringLiteral(" files found");
+        const QString found = CountText::number(filesFound) + QStringLiteral(" files found");
         progressBar().setCaption(
             QStringLiteral("Scanning: ") + folder + QStringLiteral(" (") + found + QStringLiteral(")"));
         statusLine().follow([&] { return QStringLiteral("Scanning: ") + found; });
@@ -121,7 +122,7 @@ void Form1::endScanProgress(qsizetype added)
 
 void Form1::sayAdded(qsizetype added)
 {
-    const QString files = StatusLine::number(added) + (added == 1 ? QStringLiteral(" file") : QStringLiteral(" files"));
+    const QString files = CountText::counted(added, QStringLiteral("file"), QStringLiteral("files"));
     statusLine().say(
         StopRequest::asked() ? QStringLiteral("Stopped: added ") + files : QStringLiteral("Added ") + files);
 }

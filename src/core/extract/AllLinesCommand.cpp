@@ -1,29 +1,21 @@
+#include "ExtractionCommands.h"
 #include "ExtractionRun.h"
+#include "LineCursor.h"
+#include "RunHost.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/EventPump.h"
-#include "core/extract/LineCursor.h"
-#include "gui/app/Form1.h"
 
 // Extract All Lines: every line of every listed file becomes a result.
-void Form1::PushButton13_Click()
+void ExtractionCommands::allLines(RunHost &host, ErrorTrap &trap)
 {
-    LongCommand command(*this);
-    if (!command.started())
+    ExtractionRun run(host);
+    int mark = 0;
+    if (!run.prepare(trap, ExtractionRun::Preamble::ClearFirst, {}, mark))
         return;
-    ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton13_Click"));
-    ExtractionRun run(*this);
-
-    trap.step(100, [&] { run.clearResults(); });
-    bool noFiles = false;
-    trap.step(102, [&] { noFiles = run.refuseWhenNoFiles(); });
-    if (noFiles)
-        return;
-    trap.step(104, [&] { run.setUpColumns(); });
-
     run.forEachFile(trap,
         { .progress = 106, .path = 108, .caption = 110, .yield = 112, .busyPointer = 114, .read = 116 },
         FileReader::Lines, [&](const QString &path, const QByteArray &bytes) {
-            for (LineCursor lines(bytes); lines.atLine() && !AppClosing; lines.next()) {
+            for (LineCursor lines(bytes); lines.atLine() && !host.closing(); lines.next()) {
                 trap.step(118, [&] { EventPump::yield(); });
                 trap.step(120, [&] { run.append(lines.line(), path, &bytes); });
             }

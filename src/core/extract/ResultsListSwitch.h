@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QPointer>
-#include <QWidget>
+#include "RunHost.h"
+#include "core/app/EventPump.h"
 
 // Keeps the results list switched off while a line is examined and on at
 // every other moment anyone can see it. The list can only be seen or used
@@ -12,18 +12,37 @@
 class ResultsListSwitch
 {
 public:
-    explicit ResultsListSwitch(QWidget *list)
-        : m_list(list)
+    explicit ResultsListSwitch(RunHost &host)
+        : m_host(host)
     { }
     ~ResultsListSwitch() { switchOn(); }
     ResultsListSwitch(const ResultsListSwitch &) = delete;
     ResultsListSwitch &operator=(const ResultsListSwitch &) = delete;
 
     // The per-line yield, with the list on whenever events are processed.
-    void yield();
-    void switchOff();
-    void switchOn();
+    void yield()
+    {
+        if (!EventPump::due())
+            return;
+        switchOn();
+        EventPump::pumpNow();
+    }
+    void switchOff()
+    {
+        if (!m_off) {
+            m_host.setResultsListEnabled(false);
+            m_off = true;
+        }
+    }
+    void switchOn()
+    {
+        if (m_off) {
+            m_host.setResultsListEnabled(true);
+            m_off = false;
+        }
+    }
 
 private:
-    QPointer<QWidget> m_list;
+    RunHost &m_host;
+    bool m_off = false;
 };

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/extract/FileReaders.h"
-#include "core/extract/ReadAhead.h"
+#include "FileReaders.h"
+#include "ReadAhead.h"
 
 #include <QByteArrayView>
 #include <QElapsedTimer>
@@ -10,7 +10,7 @@
 #include <functional>
 
 class ErrorTrap;
-class Form1;
+class RunHost;
 
 // The line marks of the steps each file of a run goes through, as each
 // command numbers them; -1 for a step the command does not have.
@@ -26,14 +26,36 @@ struct FileStepMarks
     int read = -1;
 };
 
-// The steps every extraction command shares: clearing and laying out the
-// results list, the per-file progress, the append step with the two options,
-// and the end of the run. Each command strings them together in its own
-// order, under its own error trap.
+// The steps every extraction command shares: checking its input, clearing
+// and laying out the results list, the per-file progress, the append step
+// with the two options, and the end of the run. Each command strings them
+// together in its own order, under its own error trap.
 class ExtractionRun
 {
 public:
-    explicit ExtractionRun(Form1 &form);
+    explicit ExtractionRun(RunHost &host);
+
+    RunHost &host() { return m_host; }
+
+    // The order of the steps before the first file, each under the next line
+    // mark from 100 on.
+    enum class Preamble {
+        // The input check, "No files added.", clearing, the columns.
+        InputFirst,
+        // Clearing, "No files added.", the columns (no input to check).
+        ClearFirst,
+        // "No files added.", the input check, clearing, the columns.
+        FilesFirst,
+    };
+    // The input check runs its own steps from mark on (advancing it) and
+    // returns true when it refused the input, after saying why.
+    using InputCheck = std::function<bool(ErrorTrap &trap, int &mark)>;
+    // Runs the steps before the first file; false when the command ends
+    // there. mark is the line mark of the step after them.
+    bool prepare(ErrorTrap &trap, Preamble order, const InputCheck &checkInput, int &mark);
+    // The input check of a command with one text box: the box's message
+    // when text is empty.
+    static InputCheck refuseEmpty(const QString &text, const QString &message);
 
     // Removes every row of the results list; its columns stay for now.
     void clearResults();
@@ -43,7 +65,7 @@ public:
     void setUpColumns();
 
     // Whether row i (from 0) is still there to be processed; a row removed
-    // meanwhile ends the run's loop, as does the window closing.
+    // meanwhile ends the run's loop, as does the program closing.
     bool fileStillListed(qsizetype i) const;
     // Progress value for the i-th file (from 0): (i + 1) / row count x 100.
     void showFileProgress(qsizetype i);
@@ -59,23 +81,20 @@ public:
     // bytes (the empty text when the file could not be read, after the
     // reader's error box). Files are read ahead on another thread; what is
     // shown stays on this one, in the same order.
-    // showBusy sets the busy pointer on the window that runs the command
-    // (the main window when none is given).
     using FileBody = std::function<void(const QString &path, const QByteArray &bytes)>;
-    void forEachFile(ErrorTrap &trap, const FileStepMarks &marks, FileReader reader, const FileBody &body,
-        const std::function<void()> &showBusy = {});
+    void forEachFile(ErrorTrap &trap, const FileStepMarks &marks, FileReader reader, const FileBody &body);
 
     // Pointer back to normal, progress 0 and "Progress Bar".
     void resetProgress();
-    // The closing "Done." (not shown when the window is closing), or after a
-    // stop "Stopped after N of M files."; the status line says what the run
-    // did and how long it took.
+    // The closing "Done." (not shown when the program is closing), or after
+    // a stop "Stopped after N of M files."; the status line says what the
+    // run did and how long it took.
     void sayDone();
 
 private:
     QString resultsText() const;
 
-    Form1 &m_form;
+    RunHost &m_host;
     QElapsedTimer m_clock;
     qsizetype m_fileCount = 0;
     qsizetype m_filesDone = 0;

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QJsonObject;
+
+// What one extraction is to do: which kind, with which texts, and how the
+// texts are taken. The options read at each append (remove duplicates, show
+// the source file) are not part of it: the driver answers them as the run
+// goes.
+struct ExtractionJob
+{
+    enum class Kind {
+        AllLines,
+        Containing,
+        NotContaining,
+        ByNumber,
+        Between,
+        TextSets,
+    };
+
+    Kind kind = Kind::AllLines;
+    // Containing and Not Containing: the text; By Number: the number list.
+    QString text;
+    // Between: the start and end markers.
+    QString startMarker;
+    QString endMarker;
+    // Text sets, in list order.
+    QStringList sets;
+    // Texts, markers and sets are regular expressions.
+    bool patterns = false;
+    // Only the matching text of a line is extracted, not the whole line.
+    bool onlyMatching = false;
+
+    // The kind named as in job files ("all", "containing", "not-containing",
+    // "lines", "between", "sets"); false for an unknown name.
+    static bool kindFromName(const QString &name, Kind &kind);
+    // A job as a JSON object: {"kind": ..., "text": ..., "start": ...,
+    // "end": ..., "sets": [...], "patterns": bool, "onlyMatching": bool}.
+    // Throws AppFailure naming what is wrong.
+    static ExtractionJob fromJson(const QJsonObject &object);
+};

@@ -1,0 +1,186 @@
+#include "ExtractionRun.h"
+
+#include "RunHost.h"
+#include "core/app/CountText.h"
+#include "core/app/ErrorTrap.h"
+#include "core/app/EventPump.h"
+#include "core/app/PathTools.h"
+#include "core/app/Prompts.h"
+
+ExtractionRun::ExtractionRun(RunHost &host)
+    : m_host(host)
+{
+    m_clock.start();
+}
+
+bool ExtractionRun::prepare(ErrorTrap &trap, Preamble order, const InputCheck &checkInput, int &mark)
+{
+    mark = 100;
+    const auto next = [&mark] {
+        const int current = mark;
+        mark += 2;
+        return current;
+    };
+    bool refused = false;
+    const auto noFiles = [&] {
+        trap.step(next(), [&] { refused = refuseWhenNoFiles(); });
+        return refused;
+    };
+    const auto input = [&] { return checkInput && checkInput(trap, mark); };
+    switch (order) {
+    case Preamble::InputFirst:
+        if (input() || noFiles())
+            return false;
+        trap.step(next(), [&] { clearResults(); });
+        break;
+    case Preamble::ClearFirst:
+        trap.step(next(), [&] { clearResults(); });
+        if (noFiles())
+            return false;
+        break;
+    case Preamble::FilesFirst:
+        if (noFiles() || input())
+            return false;
+        trap.step(next(), [&] { clearResults(); });
+        break;
+    }
+    trap.step(next(), [&] { setUpColumns(); });
+    return true;
+}
+
+ExtractionRun::InputCheck ExtractionRun::refuseEmpty(const QString &text, const QString &message)
+{
+    return [text, message](ErrorTrap &trap, int &mark) {
+        bool refused = false;
+        trap.step(mark, [&] {
+            if (text.isEmpty()) {
+                trap.prompts().info(message);
+                refused = true;
+            }
+        });
+        mark += 2;
+        return refused;
+    };
+}
+
+void ExtractionRun::clearResults()
+{
+    m_host.clearResults();
+}
+
+bool ExtractionRun::refuseWhenNoFiles()
+{
+    if (m_host.fileCount() > 0)
+        return false;
+    m_host.prompts().info(QStringLiteral("No files added."));
+    return true;
+}
+
+void ExtractionRun::setUpColumns()
+{
+    if (m_host.showSourceFilename())
+        m_host.setResultColumns(
+            { { QStringLiteral("Source Filename"), 3000 }, { QStringLiteral("Extraction Results"), 4400 } });
+    else
+        m_host.setResultColumns({ { QStringLiteral("Results"), 7000 } });
+}
+
+bool ExtractionRun::fileStillListed(qsizetype i) const
+{
+    return !m_host.closing() && i < m_host.fileCount();
+}
+
+void ExtractionRun::showFileProgress(qsizetype i)
+{
+    const qsizetype rows = m_host.fileCount();
+    m_host.setProgress(rows > 0 ? double(i + 1) / double(rows) * 100.0 : 0.0);
+}
+
+void ExtractionRun::showProcessingCaption(const QString &path)
+{
+    m_host.setCaption(QStringLiteral("Processing: ") + PathTools::GetFileNameFromPath(path));
+}
+
+void ExtractionRun::append(QByteArrayView text, const QString &path, const QByteArray *owner)
+{
+    m_host.appendResult(text, path, m_host.removeDuplicates(), m_host.showSourceFilename(), owner);
+}
+
+void ExtractionRun::forEachFile(ErrorTrap &trap, const FileStepMarks &marks, FileReader reader, const FileBody &body)
+{
+    const auto busy = [&] { m_host.setBusyPointer(true); };
+    const auto step = [&](int mark, const auto &what) {
+        if (mark >= 0)
+            trap.step(mark, what);
+    };
+    const qsizetype fileCount = m_host.fileCount();
+    m_fileCount = fileCount;
+    // Stop ends the run between files, so that its results are exactly
+    // those of the files it went through.
+    const auto stopAsked = [&] {
+        m_stopped = m_stopped || m_host.stopAsked();
+        return m_stopped;
+    };
+    for (qsizetype i = 0; i < fileCount && fileStillListed(i) && !stopAsked(); ++i) {
+        step(marks.firstYield, [] { EventPump::yield(); });
+        if (!fileStillListed(i) || stopAsked())
+            break;
+        QString path;
+        step(marks.firstBusyPointer, busy);
+        step(marks.progress, [&] { showFileProgress(i); });
+        step(marks.path, [&] { path = m_host.filePath(i); });
+        step(marks.caption, [&] { showProcessingCaption(path); });
+        step(marks.yield, [] { EventPump::yield(); });
+        step(marks.busyPointer, busy);
+        FileText text;
+        step(marks.read, [&] {
+            text = ReadFileTrapped(reader, m_host.prompts(), [&] {
+                // The files the loop expects to come to from here on, as
+                // the list stands now: only the few read ahead are asked
+                // for, however long the list.
+                return m_readAhead.take(path, [&](qsizetype offset) {
+                    const qsizetype row = i + offset;
+                    return row < fileCount && row < m_host.fileCount() ? m_host.filePath(row) : QString();
+                });
+            });
+        });
+        body(path, text.bytes());
+        m_filesDone = i + 1;
+        m_host.followStatus([&] {
+            return CountText::number(m_filesDone) + QStringLiteral(" of ") + CountText::number(fileCount)
+                + QStringLiteral(" files, ") + resultsText();
+        });
+    }
+    m_readAhead.stop();
+}
+
+void ExtractionRun::resetProgress()
+{
+    // The views learn of the last rows now, not at the next refresh.
+    m_host.flushResults();
+    m_host.setMainBusyPointer(false);
+    m_host.setProgress(0);
+    m_host.setCaption(QStringLiteral("Progress Bar"));
+}
+
+QString ExtractionRun::resultsText() const
+{
+    return CountText::counted(m_host.resultCount(), QStringLiteral("result"), QStringLiteral("results"));
+}
+
+void ExtractionRun::sayDone()
+{
+    if (m_host.closing())
+        return;
+    const QString took
+        = QStringLiteral(" in ") + QString::number(double(m_clock.elapsed()) / 1000.0, 'f', 1) + QStringLiteral(" s");
+    if (m_stopped) {
+        m_host.sayStatus(QStringLiteral("Stopped after ") + CountText::number(m_filesDone) + QStringLiteral(" of ")
+            + CountText::number(m_fileCount) + QStringLiteral(" files, ") + resultsText() + took);
+        m_host.prompts().info(QStringLiteral("Stopped after %1 of %2 files.").arg(m_filesDone).arg(m_fileCount));
+        return;
+    }
+    m_host.sayStatus(CountText::counted(m_filesDone, QStringLiteral("file,"), QStringLiteral("files,"))
+        + QLatin1Char(' ') + resultsText() + took);
+    m_host.prompts().info(QStringLiteral("Done."));
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "FoldedNeedle.h"
+#include "PatternMatcher.h"
+#include "core/app/AppFailure.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+// Calls found(occurrence) for each occurrence of needle in line, left to
+// right and without overlap, as it stands in the line (its letter case
+// kept). An empty needle has none.
+template <class Found> void forEachOccurrence(const FoldedNeedle &needle, QByteArrayView line, Found &&found)
+{
+    const qsizetype size = needle.size();
+    if (size == 0 || needle.holdsLineEnd())
+        return;
+    for (qsizetype at = needle.indexIn(line); at >= 0; at = needle.indexIn(line, at + size))
+        found(line.sliced(at, size));
+}
+
+// A pattern that needed too much work on a line ends the search of that
+// file there; the first time in a run it says so (as the step's error), the
+// later times it is silent.
+class PatternGaveUp
+{
+public:
+    // Call when the pattern gave up on a line of the file at path: throws
+    // the error the first time, returns quietly after that.
+    void report(const QString &path)
+    {
+        if (m_said)
+            return;
+        m_said = true;
+        throw AppFailure(text(path));
+    }
+
+    static QString text(const QString &path)
+    {
+        return QStringLiteral("The regular expression needs too much work on a line of %1; the search of that "
+                              "file ended there.")
+            .arg(path);
+    }
+
+private:
+    bool m_said = false;
+};

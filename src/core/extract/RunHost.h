@@ -1,0 +1,76 @@
+#pragma once
+
+#include "core/app/StopRequest.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <utility>
+
+class Prompts;
+struct ExtractionJob;
+
+// Everything an extraction run needs from whatever drives it: the window,
+// the command line or a test. The run asks for the file list as it stands
+// before each file, shows its progress, appends its results and asks its
+// questions through this, and through nothing else.
+class RunHost
+{
+public:
+    virtual ~RunHost() = default;
+
+    // The listed files as they stand now (the list may change at a yield).
+    virtual qsizetype fileCount() const = 0;
+    virtual QString filePath(qsizetype row) const = 0;
+
+    // The two options, read at each append.
+    virtual bool removeDuplicates() const = 0;
+    virtual bool showSourceFilename() const = 0;
+
+    // The results list: emptied, laid out (header text, width in twips) and
+    // appended to. A text of a large size that lies in owner (the file's
+    // buffer) may be kept by sharing owner instead of being copied.
+    virtual void clearResults() = 0;
+    virtual void setResultColumns(const QList<std::pair<QString, int>> &columns) = 0;
+    virtual void appendResult(
+        QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner)
+        = 0;
+    virtual qsizetype resultCount() const = 0;
+    // The views learn of the rows appended so far.
+    virtual void flushResults() { }
+    // Off while a line is examined and on whenever events are processed
+    // (for the runs that keep the results list out of reach meanwhile).
+    virtual void setResultsListEnabled(bool) { }
+
+    // Progress value (0 to 100) and caption.
+    virtual void setProgress(double value) = 0;
+    virtual void setCaption(const QString &caption) = 0;
+    // The status line: text follows the run (asked for only when shown),
+    // and the run's last word.
+    virtual void followStatus(const std::function<QString()> &) { }
+    virtual void sayStatus(const QString &) { }
+
+    // The busy pointer of the window that runs the command, and of the main
+    // window (the same one for commands of the main window).
+    virtual void setBusyPointer(bool) { }
+    virtual void setMainBusyPointer(bool busy) { setBusyPointer(busy); }
+
+    // The program is closing: the run ends its loops at once and says
+    // nothing more.
+    virtual bool closing() const { return false; }
+    // Stop was asked for: the run ends between files.
+    virtual bool stopAsked() const { return StopRequest::asked(); }
+
+    // Boxes, questions and errors.
+    virtual Prompts &prompts() = 0;
+
+    // Texts the user may edit while a run goes (the search text, the
+    // markers, the text sets): the revision changes with every edit, and
+    // refreshTexts writes the texts as they stand now into the job. A driver
+    // whose texts cannot change keeps the defaults.
+    virtual quint64 textsRevision() const { return 0; }
+    virtual void refreshTexts(ExtractionJob &) { }
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/extract/RunHost.h"
+#include "core/results/ResultsModel.h"
+
+#include <QStringList>
+
+// A run's host without any window: a list of paths, a results model and
+// the two options as plain values; progress, captions and status texts are
+// recorded for the test to look at.
+class ModelRunHost : public RunHost
+{
+public:
+    explicit ModelRunHost(Prompts &prompts)
+        : m_prompts(prompts)
+    { }
+
+    QStringList files;
+    ResultsModel results;
+    bool duplicatesRemoved = false;
+    bool sourceShown = false;
+    QList<std::pair<QString, int>> columns;
+    QStringList captions;
+    QString status;
+    bool busy = false;
+
+    qsizetype fileCount() const override { return files.size(); }
+    QString filePath(qsizetype row) const override { return files[row]; }
+    bool removeDuplicates() const override { return duplicatesRemoved; }
+    bool showSourceFilename() const override { return sourceShown; }
+    void clearResults() override { results.clearRows(); }
+    void setResultColumns(const QList<std::pair<QString, int>> &laidOut) override
+    {
+        columns = laidOut;
+        QList<ReportModel::Column> headers;
+        for (const auto &[header, width] : laidOut)
+            headers.append({ header, width });
+        results.setColumns(headers);
+    }
+    void appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
+        const QByteArray *owner) override
+    {
+        results.appendResult(text, path, removeDuplicates, showSource, owner);
+    }
+    qsizetype resultCount() const override { return results.size(); }
+    void setProgress(double) override { }
+    void setCaption(const QString &caption) override { captions.append(caption); }
+    void sayStatus(const QString &text) override { status = text; }
+    void setBusyPointer(bool on) override { busy = on; }
+    Prompts &prompts() override { return m_prompts; }
+
+private:
+    Prompts &m_prompts;
+};
