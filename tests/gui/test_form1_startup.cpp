@@ -219,6 +219,35 @@ private slots:
         QCOMPARE(top("PushButton16"), top("PushButton19"));
     }
 
+    // Tab visits every control once, in screen order: the left column top
+    // to bottom, then the options, the results list and its buttons.
+    void tabOrderFollowsTheScreen()
+    {
+        AppFixture app;
+        QWidget *start = app.form().findChild<QWidget *>(QStringLiteral("ListView1"));
+        QVERIFY(start);
+        QStringList visited;
+        QWidget *at = start;
+        do {
+            if (at->focusPolicy() & Qt::TabFocus && !at->objectName().isEmpty())
+                visited.append(at->objectName());
+            at = at->nextInFocusChain();
+        } while (at && at != start && visited.size() < 200);
+        const QStringList expected = { QStringLiteral("ListView1"), QStringLiteral("PushButton1"),
+            QStringLiteral("PushButton5"), QStringLiteral("PushButton21"), QStringLiteral("PushButton14"),
+            QStringLiteral("PushButton3"), QStringLiteral("PushButton11"), QStringLiteral("PushButton22"),
+            QStringLiteral("PushButton23"), QStringLiteral("PushButton13"), QStringLiteral("PushButton2"),
+            QStringLiteral("Text1"), QStringLiteral("PushButton8"), QStringLiteral("Text2"),
+            QStringLiteral("PushButton10"), QStringLiteral("PushButton7"), QStringLiteral("Text5"),
+            QStringLiteral("PushButton16"), QStringLiteral("PushButton4"), QStringLiteral("PushButton17"),
+            QStringLiteral("PushButton15"), QStringLiteral("Check14"), QStringLiteral("Check1"),
+            QStringLiteral("Check15"), QStringLiteral("Check16"), QStringLiteral("ListView2"),
+            QStringLiteral("PushButton6"), QStringLiteral("PushButton12"), QStringLiteral("PushButton18"),
+            QStringLiteral("PushButton9"), QStringLiteral("PushButton19"), QStringLiteral("PushButton20") };
+        QCOMPARE(visited.mid(0, expected.size()), expected);
+        QCOMPARE(visited.removeDuplicates(), 0);
+    }
+
     void closingEndsTheProgram()
     {
         AppFixture app;

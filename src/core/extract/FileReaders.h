@@ -11,7 +11,6 @@
 #include <vector>
 
 class Prompts;
-class QFile;
 
 // A file as its lines: the file's bytes, read once into one buffer, and where
 // each line lies in it. Always at least one line.
@@ -69,10 +68,6 @@ private:
 // another thread whatever it wants to check (it may throw to give up).
 QByteArray readWholeFile(const QString &path, const std::function<void()> &afterPiece);
 
-// Opens a regular file for reading through the file classes. Throws
-// AppFailure describing what is wrong: missing, a folder, not a regular
-// file (a pipe or device is never opened), or refused.
-void openRegularFile(QFile &file, const QString &path);
 inline QByteArray readWholeFile(const QString &path)
 {
     return readWholeFile(path, [] { EventPump::yield(); });

@@ -1,12 +1,10 @@
 #pragma once
 
-#include <QByteArrayView>
-#include <QString>
-
-class FileListModel;
-class ResultsModel;
-
 // True when some row's first column equals the text exactly (same length,
-// same characters, letter case included).
-bool ListviewContainsText(const ResultsModel &results, QByteArrayView text);
-bool ListviewContainsText(const FileListModel &files, const QString &text);
+// same characters, letter case included). Both lists answer it from an
+// index of their own: the file list for a path, the results list for a
+// result's bytes.
+template <class List, class Text> bool ListviewContainsText(const List &list, const Text &text)
+{
+    return list.firstColumnContains(text);
+}

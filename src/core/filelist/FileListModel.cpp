@@ -75,7 +75,7 @@ void FileListModel::ensureIndex() const
     m_indexBuilt = true;
 }
 
-bool FileListModel::contains(const QString &path) const
+bool FileListModel::firstColumnContains(const QString &path) const
 {
     ensureIndex();
     return m_count.contains(path);

@@ -34,7 +34,7 @@ public:
     void swapRows(qsizetype a, qsizetype b);
 
     // True when some row's text equals the path exactly.
-    bool contains(const QString &path) const;
+    bool firstColumnContains(const QString &path) const;
 
 private:
     void ensureIndex() const;

@@ -4,7 +4,7 @@
 #include "core/app/AppFailure.h"
 #include "core/app/PathTools.h"
 #include "core/app/Prompts.h"
-#include "core/extract/FileReaders.h"
+#include "core/app/RegularFile.h"
 
 #include <QFile>
 #include <QStringDecoder>
