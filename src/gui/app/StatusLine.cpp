@@ -44,4 +44,3 @@ QString StatusLine::text() const
         return m_files->text();
     return m_message->text() + QStringLiteral(" | ") + m_files->text();
 }
-

@@ -26,7 +26,6 @@ public:
     // The whole line as shown: the message, then the file count.
     QString text() const;
 
-
 private:
     QLabel *m_message;
     QLabel *m_files;

@@ -1,5 +1,5 @@
-#include "core/app/ErrorTrap.h"
 #include "core/app/CountText.h"
+#include "core/app/ErrorTrap.h"
 #include "core/app/PathTools.h"
 #include "core/app/Prompts.h"
 #include "core/app/SettingsStore.h"

@@ -98,7 +98,8 @@ void Form1::PushButton18_Click()
     if (stopped)
         statusLine().say(QStringLiteral("Stopped: nothing was copied."));
     else if (ran && copied && results().size() > 0)
-        statusLine().say(QStringLiteral("Copied ") + CountText::counted(results().size(), QStringLiteral("row"), QStringLiteral("rows")));
+        statusLine().say(QStringLiteral("Copied ")
+            + CountText::counted(results().size(), QStringLiteral("row"), QStringLiteral("rows")));
     // Success is claimed only when the text reached the clipboard (an empty
     // list leaves it as it was, and that counts as done). A failure inside
     // the copy has had its error box already.
@@ -153,7 +154,8 @@ void Form1::PushButton6_Click()
     }
     trap.step(112, [&] {
         if (outcome.saved)
-            statusLine().say(QStringLiteral("Saved ") + CountText::counted(outcome.rowsWritten, QStringLiteral("row"), QStringLiteral("rows")));
+            statusLine().say(QStringLiteral("Saved ")
+                + CountText::counted(outcome.rowsWritten, QStringLiteral("row"), QStringLiteral("rows")));
         prompts().info(QStringLiteral("Done."));
     });
 }
