@@ -1,6 +1,7 @@
 #include "PatternMatcher.h"
 
 #include "core/app/Latin1.h"
+#include "core/extract/Utf8Fold.h"
 
 #define PCRE2_CODE_UNIT_WIDTH 8
 #include <pcre2.h>
@@ -44,6 +45,21 @@ struct PatternMatcher::Compiled
     pcre2_jit_stack *stack = nullptr;
     pcre2_match_data *data = nullptr;
 
+    // Takes a compiled pattern: the limits, the JIT where the machine has
+    // it, and room for one match.
+    explicit Compiled(pcre2_code *compiled)
+        : code(compiled)
+    {
+        context = pcre2_match_context_create(nullptr);
+        pcre2_set_match_limit(context, MatchLimit);
+        pcre2_set_depth_limit(context, DepthLimit);
+        if (pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0) {
+            stack = pcre2_jit_stack_create(32 * 1024, 1024 * 1024, nullptr);
+            pcre2_jit_stack_assign(context, nullptr, stack);
+        }
+        data = pcre2_match_data_create_from_pattern(code, nullptr);
+    }
+
     ~Compiled()
     {
         pcre2_match_data_free(data);
@@ -59,6 +75,20 @@ PatternMatcher::PatternMatcher(PatternMatcher &&) noexcept = default;
 PatternMatcher &PatternMatcher::operator=(PatternMatcher &&) noexcept = default;
 
 PatternMatcher::PatternMatcher(const QString &pattern)
+{
+    compileBytes(pattern);
+}
+
+PatternMatcher::PatternMatcher(const QString &pattern, TextKind kind)
+    : m_kind(kind)
+{
+    if (kind == TextKind::Unicode)
+        compileUnicode(pattern);
+    else
+        compileBytes(pattern);
+}
+
+void PatternMatcher::compileBytes(const QString &pattern)
 {
     // The 8-bit pattern; a character outside Latin-1 becomes a part that
     // never matches. Where each byte came from, for the error offset.
@@ -91,16 +121,7 @@ PatternMatcher::PatternMatcher(const QString &pattern)
         m_errorOffset = typedOffset[std::min<size_t>(errorAt, typedOffset.size() - 1)];
         return;
     }
-    m_compiled = std::make_unique<Compiled>();
-    m_compiled->code = code;
-    m_compiled->context = pcre2_match_context_create(nullptr);
-    pcre2_set_match_limit(m_compiled->context, MatchLimit);
-    pcre2_set_depth_limit(m_compiled->context, DepthLimit);
-    if (pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) == 0) {
-        m_compiled->stack = pcre2_jit_stack_create(32 * 1024, 1024 * 1024, nullptr);
-        pcre2_jit_stack_assign(m_compiled->context, nullptr, m_compiled->stack);
-    }
-    m_compiled->data = pcre2_match_data_create_from_pattern(code, nullptr);
+    m_compiled = std::make_unique<Compiled>(code);
 
     // The literal byte a match must hold: the last one the engine requires,
     // else the fixed first one. A line end can never be within a line, so
@@ -118,6 +139,59 @@ PatternMatcher::PatternMatcher(const QString &pattern)
         const unsigned char flipped = latin1Tables()[256 + unit];
         m_requiredOther = flipped != unit ? int(flipped) : -1;
     }
+}
+
+void PatternMatcher::compileUnicode(const QString &pattern)
+{
+    // The UTF-8 pattern, and for each of its bytes the character of the
+    // typed text it came from, counted in code points. A lone surrogate,
+    // which no decoded text holds, becomes U+FFFD.
+    QByteArray bytes;
+    std::vector<qsizetype> typedOffset;
+    qsizetype characters = 0;
+    for (qsizetype i = 0; i < pattern.size(); ++i, ++characters) {
+        const QChar u = pattern.at(i);
+        char32_t c = u.unicode();
+        if (u.isHighSurrogate() && i + 1 < pattern.size() && pattern.at(i + 1).isLowSurrogate())
+            c = QChar::surrogateToUcs4(u, pattern.at(++i));
+        else if (u.isSurrogate())
+            c = 0xFFFD;
+        unsigned char encoded[4];
+        const int length = Utf8Fold::encode(c, encoded);
+        bytes.append(reinterpret_cast<const char *>(encoded), length);
+        typedOffset.insert(typedOffset.end(), size_t(length), characters);
+    }
+    typedOffset.push_back(characters);
+
+    int errorCode = 0;
+    PCRE2_SIZE errorAt = 0;
+    pcre2_code *code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(bytes.constData()), PCRE2_SIZE(bytes.size()),
+        PCRE2_UTF | PCRE2_UCP | PCRE2_CASELESS | PCRE2_MATCH_INVALID_UTF, &errorCode, &errorAt, nullptr);
+    if (!code) {
+        PCRE2_UCHAR text[256];
+        pcre2_get_error_message(errorCode, text, sizeof text);
+        m_error = QString::fromLatin1(reinterpret_cast<const char *>(text));
+        m_errorOffset = typedOffset[std::min<size_t>(errorAt, typedOffset.size() - 1)];
+        return;
+    }
+    m_compiled = std::make_unique<Compiled>(code);
+
+    // A byte every match holds can be looked for first only when no other
+    // character is the same in another letter case: ASCII digits, signs and
+    // blanks. A letter is left out (caseless Unicode matching pairs 'k' with
+    // the Kelvin sign, 's' with the long s, and so on), and so is a byte of a
+    // longer character.
+    uint32_t type = 0;
+    uint32_t unit = 0;
+    if (pcre2_pattern_info(code, PCRE2_INFO_LASTCODETYPE, &type) == 0 && type == 1)
+        pcre2_pattern_info(code, PCRE2_INFO_LASTCODEUNIT, &unit);
+    else if (pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODETYPE, &type) == 0 && type == 1)
+        pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODEUNIT, &unit);
+    else
+        type = 0;
+    const bool isLetter = (unit | 0x20) >= 'a' && (unit | 0x20) <= 'z';
+    if (type == 1 && unit < 0x80 && !isLetter && unit != '\r' && unit != '\n')
+        m_required = int(unit);
 }
 
 qsizetype PatternMatcher::nextCandidate(QByteArrayView text, qsizetype from) const
@@ -154,6 +228,11 @@ PatternMatcher::Outcome PatternMatcher::find(
 {
     if (!m_compiled)
         return Outcome::NoMatch;
+    // In decoded text a search starts at a character's first byte.
+    if (m_kind == TextKind::Unicode) {
+        while (from < text.size() && from > 0 && Utf8Fold::isContinuation(static_cast<unsigned char>(text[from])))
+            ++from;
+    }
     // An empty view may have no data; the engine wants an address.
     static const char nothing = 0;
     const char *subject = text.data() ? text.data() : &nothing;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/extract/TextKind.h"
+
 #include <QByteArrayView>
 #include <QString>
 
@@ -14,6 +16,12 @@
 //
 // A character of the pattern outside ISO-8859-1 can never occur in an 8-bit
 // file: it matches nothing.
+//
+// For decoded text (TextKind::Unicode) the pattern is compiled as UTF-8 with
+// Unicode properties (\p{L}, \w for every script) and the engine's Unicode
+// caseless matching, and matched against UTF-8 text; offsets stay bytes of
+// that text. A byte sequence that is not valid UTF-8 is never part of a
+// match, and never stops the engine.
 class PatternMatcher
 {
 public:
@@ -21,14 +29,16 @@ public:
 
     PatternMatcher();
     explicit PatternMatcher(const QString &pattern);
+    PatternMatcher(const QString &pattern, TextKind kind);
     ~PatternMatcher();
     PatternMatcher(PatternMatcher &&) noexcept;
     PatternMatcher &operator=(PatternMatcher &&) noexcept;
 
     bool isValid() const;
+    TextKind textKind() const { return m_kind; }
     // When the pattern does not compile: the engine's message and the
-    // offset in the typed text (in characters from its start) where it
-    // stopped.
+    // offset in the typed text (in characters from its start; for decoded
+    // text a character outside the BMP counts once) where it stopped.
     QString errorMessage() const { return m_error; }
     qsizetype errorOffset() const { return m_errorOffset; }
     // "... is not a valid regular expression: MESSAGE at position N."
@@ -57,6 +67,11 @@ public:
 
 private:
     struct Compiled;
+
+    void compileBytes(const QString &pattern);
+    void compileUnicode(const QString &pattern);
+
+    TextKind m_kind = TextKind::Bytes;
     std::unique_ptr<Compiled> m_compiled;
     // The byte every match holds (both its letter cases), if any.
     int m_required = -1;
