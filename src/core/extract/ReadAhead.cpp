@@ -49,9 +49,8 @@ void ReadAhead::restart(const QString &path, const Upcoming &upcoming)
     ++m_generation;
 }
 
-bool ReadAhead::topUp(const Upcoming &upcoming)
+void ReadAhead::topUp(const Upcoming &upcoming)
 {
-    const size_t before = m_slots.size();
     // The slots hold the file being taken (offset 0) and those after it.
     while (qsizetype(m_slots.size()) < Window) {
         QString next = upcoming(qsizetype(m_slots.size()));
@@ -59,7 +58,6 @@ bool ReadAhead::topUp(const Upcoming &upcoming)
             break;
         m_slots.push_back(Slot { std::move(next), State::Wanted, {}, {} });
     }
-    return m_slots.size() > before;
 }
 
 ReadAhead::Slot *ReadAhead::nextToRead()
@@ -145,11 +143,13 @@ QByteArray ReadAhead::take(const QString &path, const Upcoming &upcoming)
     m_slots.pop_front();
     // The slots now start one file later: the file after the current one
     // is offset 1 of the current take.
-    const bool added = topUp([&](qsizetype offset) { return upcoming(offset + 1); });
+    // The window holds twice the files that may be read ahead, so the
+    // reading thread only ever waits for room, never for a path.
+    topUp([&](qsizetype offset) { return upcoming(offset + 1); });
     --m_aheadFiles;
     m_aheadBytes -= slot.bytes.size();
     // The reading thread, waiting for room, goes on once half the room is free.
-    if (m_workerWaits && (added || (m_aheadFiles <= MaxFiles / 2 && m_aheadBytes <= MaxBytes / 2)))
+    if (m_workerWaits && m_aheadFiles <= MaxFiles / 2 && m_aheadBytes <= MaxBytes / 2)
         m_workerWakes.notify_one();
     lock.unlock();
     if (slot.failure)

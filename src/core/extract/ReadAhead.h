@@ -61,9 +61,8 @@ private:
 
     // Drops every slot and sets up those of path and the files after it.
     void restart(const QString &path, const Upcoming &upcoming);
-    // Adds slots for the files after the last one set up, up to Window;
-    // true when it added any.
-    bool topUp(const Upcoming &upcoming);
+    // Adds slots for the files after the last one set up, up to Window.
+    void topUp(const Upcoming &upcoming);
     // The first slot nobody reads yet, when the bounds leave room for it.
     Slot *nextToRead();
     // Reads the slot's file with the mutex released.
