@@ -1,21 +1,17 @@
 #include "AlignedTextWriter.h"
 
 #include "ProgressDisplay.h"
+#include "ReplacedFile.h"
 #include "ResultCells.h"
 #include "ResultsModel.h"
-#include "core/app/AppFailure.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/EventPump.h"
 #include "core/app/PathTools.h"
 #include "core/app/StopRequest.h"
 
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
-#include <chrono>
-#include <future>
 #include <vector>
 
 namespace {
@@ -28,7 +24,6 @@ class AlignedTextSave
 public:
     AlignedTextSave(const ResultsModel &list, const QString &path, ProgressDisplay *bar)
         : m_cells(list)
-        , m_path(path)
         , m_caption(QStringLiteral("Writing file: ") + PathTools::GetFileNameFromPath(path))
         , m_bar(bar)
         , m_file(path)
@@ -41,7 +36,7 @@ public:
     // file is gone already, and a whole new one is better than part of one.
     bool stopAsked()
     {
-        if (StopRequest::asked() && !(m_file.isOpen() && m_file.directWriteFallback()))
+        if (StopRequest::asked() && m_file.stopKeepsTheOldFile())
             m_stopped = true;
         return m_stopped;
     }
@@ -83,27 +78,10 @@ public:
         }
     }
 
-    // The file is written to a temporary file beside it and replaces it only
-    // when whole. Where the folder takes no new file but the file itself may
-    // be written (a writable file in a closed folder), it is written in place.
     void create()
     {
-        // Unbuffered: the blocks are large already, and a failing write then
-        // reports the system's own reason (a full disk, say) at once.
-        constexpr QIODevice::OpenMode Mode = QIODevice::WriteOnly | QIODevice::Unbuffered;
         m_block.reserve(BlockSize + 4096);
-        if (m_file.open(Mode))
-            return;
-        const QString besideError = m_file.errorString();
-        if (QFileInfo(QFileInfo(m_path).absolutePath()).isWritable())
-            throw AppFailure(QStringLiteral("Cannot create the file ") + m_path + QStringLiteral(": ") + besideError);
-        m_file.setDirectWriteFallback(true);
-        if (m_file.open(Mode))
-            return;
-        throw AppFailure(QStringLiteral("Cannot create the file ") + m_path
-            + QStringLiteral(": no temporary file can be made in its folder (") + besideError
-            + QStringLiteral("), and the file itself cannot be written in place (") + m_file.errorString()
-            + QStringLiteral(")."));
+        m_file.create();
     }
 
     void writeHeader()
@@ -145,18 +123,7 @@ public:
         writeBlock();
     }
 
-    // Committing flushes the whole file to disk, which takes a noticeable
-    // while for a large file; it runs on a worker thread (nothing else
-    // touches the file meanwhile) while this one keeps yielding.
-    void commit()
-    {
-        std::future<bool> committed = std::async(std::launch::async, [this] { return m_file.commit(); });
-        while (committed.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
-            EventPump::yield();
-        if (!committed.get())
-            throw AppFailure(
-                QStringLiteral("Cannot write the file ") + m_path + QStringLiteral(": ") + m_file.errorString());
-    }
+    void commit() { m_file.commit(); }
 
 private:
     // Appends row r's line without its line end; false when the row has gone
@@ -189,23 +156,14 @@ private:
 
     void writeBlock()
     {
-        // A short write is followed by another, so that a lasting failure
-        // comes back as an error with its reason instead of a short count.
-        for (qsizetype written = 0; written < m_block.size();) {
-            const qint64 got = m_file.write(m_block.constData() + written, m_block.size() - written);
-            if (got <= 0)
-                throw AppFailure(
-                    QStringLiteral("Cannot write the file ") + m_path + QStringLiteral(": ") + m_file.errorString());
-            written += got;
-        }
+        m_file.write(m_block);
         m_block.resize(0);
     }
 
     ResultCells m_cells;
-    QString m_path;
     QString m_caption;
     ProgressDisplay *m_bar;
-    QSaveFile m_file;
+    ReplacedFile m_file;
     std::vector<qsizetype> m_widths;
     QByteArray m_block;
     qsizetype m_rowsWritten = 0;
