@@ -100,6 +100,7 @@ DecodedFile MessageDecoder::decode(QByteArrayView bytes, const QString &fileName
     MimeTreeText out(m_options, limits);
     try {
         for (const MboxSplit::Span &span : spans) {
+            out.beginMessage();
             DecodedMessage message;
             message.separator
                 = withoutLineEnd(bytes.sliced(span.separatorStart, span.headerStart - span.separatorStart));

@@ -61,7 +61,13 @@ MimeTreeText::MimeTreeText(GMimeParserOptions *options, const DecodeLimits &limi
 
 void MimeTreeText::appendLine(QByteArrayView utf8)
 {
+    // One line it is: a CR or LF inside (a bare CR in a header, one
+    // decoded from an encoded word) becomes a space.
+    const qsizetype start = m_text.size();
     m_text.append(utf8);
+    for (qsizetype i = start; i < m_text.size(); ++i)
+        if (m_text[i] == '\r' || m_text[i] == '\n')
+            m_text[i] = ' ';
     m_text.append('\n');
 }
 
@@ -72,6 +78,12 @@ void MimeTreeText::appendBlock(QByteArrayView utf8)
     m_text.append(TextCharset::normaliseLineEnds(utf8));
     if (!m_text.endsWith('\n'))
         m_text.append('\n');
+}
+
+void MimeTreeText::beginMessage()
+{
+    m_clock.start();
+    m_parts = 0;
 }
 
 void MimeTreeText::checkTime() const
@@ -95,6 +107,9 @@ QByteArray MimeTreeText::decodeFieldValue(QByteArrayView raw) const
         out.append(TextCharset::repairUtf8(decoded ? decoded : ""));
         g_free(decoded);
     }
+    // A field is one line, whatever its encoded words held.
+    out.replace('\r', ' ');
+    out.replace('\n', ' ');
     return out;
 }
 
@@ -186,7 +201,7 @@ void MimeTreeText::appendEnclosedMessage(GMimeMessage *message, int depth)
     if (depth > m_limits.maxDepth)
         throw LimitExceeded();
     // GMime keeps the Content-* fields on the body part: both lists, put back
-    // in file order.
+    // in file order. (GMime has already dropped lines without a colon here.)
     std::vector<HeaderEntry> headers;
     collectHeaders(GMIME_OBJECT(message), headers);
     GMimeObject *body = g_mime_message_get_mime_part(message);

@@ -39,6 +39,9 @@ public:
     // windows-1252, encoded words undone.
     QByteArray decodeFieldValue(QByteArrayView raw) const;
 
+    // Each message of a mailbox has the limits anew.
+    void beginMessage();
+
     // Throws LimitExceeded once the time is up.
     void checkTime() const;
 
