@@ -1,0 +1,150 @@
+#include "core/decode/MessageDecoder.h"
+
+#include "core/decode/HeaderSection.h"
+#include "core/decode/LibraryInit.h"
+#include "core/decode/MboxSplit.h"
+#include "core/decode/MimeTreeText.h"
+#include "core/decode/TextCharset.h"
+
+#include "core/decode/GMimeIncludes.h"
+
+#include <limits>
+
+namespace {
+
+// A GMime stream over the caller's bytes without copying them: the byte
+// array borrows the data and is told not to free it.
+class BorrowedStream
+{
+public:
+    explicit BorrowedStream(QByteArrayView bytes)
+        : m_array(
+            g_byte_array_new_take(reinterpret_cast<guint8 *>(const_cast<char *>(bytes.data())), gsize(bytes.size())))
+        , m_stream(g_mime_stream_mem_new_with_byte_array(m_array))
+    {
+        g_mime_stream_mem_set_owner(GMIME_STREAM_MEM(m_stream), FALSE);
+    }
+    ~BorrowedStream()
+    {
+        g_object_unref(m_stream);
+        // Frees the array only; the data is the caller's.
+        g_byte_array_free(m_array, FALSE);
+    }
+    BorrowedStream(const BorrowedStream &) = delete;
+    BorrowedStream &operator=(const BorrowedStream &) = delete;
+
+    GMimeStream *stream() const { return m_stream; }
+
+private:
+    GByteArray *m_array;
+    GMimeStream *m_stream;
+};
+
+QByteArray withoutLineEnd(QByteArrayView line)
+{
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return line.toByteArray();
+}
+
+} // namespace
+
+MessageDecoder::MessageDecoder()
+{
+    LibraryInit::gmime();
+    LibraryInit::libxml();
+    m_options = g_mime_parser_options_new();
+    g_mime_parser_options_set_rfc2047_compliance_mode(m_options, GMIME_RFC_COMPLIANCE_LOOSE);
+    g_mime_parser_options_set_parameter_compliance_mode(m_options, GMIME_RFC_COMPLIANCE_LOOSE);
+    g_mime_parser_options_set_address_compliance_mode(m_options, GMIME_RFC_COMPLIANCE_LOOSE);
+    const char *fallback[] = { "UTF-8", "windows-1252", nullptr };
+    g_mime_parser_options_set_fallback_charsets(m_options, fallback);
+}
+
+MessageDecoder::~MessageDecoder()
+{
+    g_mime_parser_options_free(m_options);
+}
+
+QByteArray MessageDecoder::plainText(QByteArrayView bytes)
+{
+    QByteArray text = TextCharset::normaliseLineEnds(TextCharset::utf8OrWindows1252(bytes));
+    if (!text.isEmpty() && !text.endsWith('\n'))
+        text.append('\n');
+    return text;
+}
+
+DecodedFile MessageDecoder::decode(QByteArrayView bytes, const QString &fileName, const DecodeLimits &limits)
+{
+    DecodedFile result;
+    if (!HeaderSection::looksLikeMessage(bytes)) {
+        result.text = plainText(bytes);
+        return result;
+    }
+    const auto fallBack = [&] {
+        DecodedFile fallen;
+        fallen.text = plainText(bytes);
+        fallen.fellBack = true;
+        return fallen;
+    };
+    // GByteArray counts in 32 bits.
+    if (bytes.size() > qsizetype(std::numeric_limits<guint>::max()))
+        return fallBack();
+
+    const bool mailbox
+        = !fileName.endsWith(QStringLiteral(".eml"), Qt::CaseInsensitive) && HeaderSection::beginsWithFromLine(bytes);
+    const std::vector<MboxSplit::Span> spans
+        = mailbox ? MboxSplit::split(bytes) : std::vector<MboxSplit::Span> { MboxSplit::single(bytes) };
+
+    BorrowedStream input(bytes);
+    MimeTreeText out(m_options, limits);
+    try {
+        for (const MboxSplit::Span &span : spans) {
+            out.beginMessage();
+            DecodedMessage message;
+            message.separator
+                = withoutLineEnd(bytes.sliced(span.separatorStart, span.headerStart - span.separatorStart));
+            if (!message.separator.isEmpty())
+                out.appendLine(TextCharset::utf8OrWindows1252(message.separator));
+
+            // The header as it stands in the file: file order, and lines
+            // without a colon kept as they are.
+            const QByteArrayView messageBytes = bytes.sliced(span.headerStart, span.end - span.headerStart);
+            for (const HeaderSection::Line &line : HeaderSection::read(messageBytes)) {
+                if (!line.isField) {
+                    out.appendLine(TextCharset::utf8OrWindows1252(line.value));
+                    continue;
+                }
+                const QByteArray value = out.decodeFieldValue(line.value);
+                const QByteArray name = TextCharset::utf8OrWindows1252(line.name);
+                out.appendLine(name + ": " + value);
+                message.fields.emplace_back(line.name, QString::fromUtf8(value));
+            }
+            out.appendLine({});
+
+            GMimeStream *part = g_mime_stream_substream(input.stream(), span.headerStart, span.end);
+            GMimeParser *parser = g_mime_parser_new_with_stream(part);
+            g_object_unref(part);
+            g_mime_parser_set_format(parser, GMIME_FORMAT_MESSAGE);
+            // Parts refer to the input instead of copying it.
+            g_mime_parser_set_persist_stream(parser, TRUE);
+            GMimeMessage *parsed = g_mime_parser_construct_message(parser, m_options);
+            g_object_unref(parser);
+            if (!parsed)
+                return fallBack();
+            try {
+                out.checkTime();
+                out.appendBody(parsed, 1);
+            } catch (...) {
+                g_object_unref(parsed);
+                throw;
+            }
+            g_object_unref(parsed);
+            result.messages.push_back(std::move(message));
+        }
+    } catch (const MimeTreeText::LimitExceeded &) {
+        return fallBack();
+    }
+    result.text = out.takeText();
+    return result;
+}

@@ -1,0 +1,243 @@
+#include "core/decode/MimeTreeText.h"
+
+#include "core/decode/HeaderSection.h"
+#include "core/decode/HtmlText.h"
+#include "core/decode/TextCharset.h"
+
+#include "core/decode/GMimeIncludes.h"
+
+#include <QList>
+
+#include <algorithm>
+
+namespace {
+
+QByteArray lowered(const char *text)
+{
+    return QByteArray(text ? text : "").toLower();
+}
+
+// The content of a part with its transfer encoding undone.
+QByteArray decodedContent(GMimePart *part)
+{
+    GMimeDataWrapper *content = g_mime_part_get_content(part);
+    if (!content)
+        return {};
+    GMimeStream *sink = g_mime_stream_mem_new();
+    g_mime_data_wrapper_write_to_stream(content, sink);
+    GByteArray *bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(sink));
+    QByteArray out(reinterpret_cast<const char *>(bytes->data), qsizetype(bytes->len));
+    g_object_unref(sink);
+    return out;
+}
+
+struct HeaderEntry
+{
+    gint64 offset;
+    QByteArray name;
+    QByteArray rawValue;
+};
+
+void collectHeaders(GMimeObject *object, std::vector<HeaderEntry> &into)
+{
+    GMimeHeaderList *list = g_mime_object_get_header_list(object);
+    const int count = list ? g_mime_header_list_get_count(list) : 0;
+    for (int i = 0; i < count; ++i) {
+        GMimeHeader *header = g_mime_header_list_get_header_at(list, i);
+        const char *raw = g_mime_header_get_raw_value(header);
+        into.push_back({ g_mime_header_get_offset(header), QByteArray(g_mime_header_get_name(header)),
+            QByteArray(raw ? raw : "") });
+    }
+}
+
+} // namespace
+
+MimeTreeText::MimeTreeText(GMimeParserOptions *options, const DecodeLimits &limits)
+    : m_options(options)
+    , m_limits(limits)
+{
+    m_clock.start();
+}
+
+void MimeTreeText::appendLine(QByteArrayView utf8)
+{
+    // One line it is: a CR or LF inside (a bare CR in a header, one
+    // decoded from an encoded word) becomes a space.
+    const qsizetype start = m_text.size();
+    m_text.append(utf8);
+    for (qsizetype i = start; i < m_text.size(); ++i)
+        if (m_text[i] == '\r' || m_text[i] == '\n')
+            m_text[i] = ' ';
+    m_text.append('\n');
+}
+
+void MimeTreeText::appendBlock(QByteArrayView utf8)
+{
+    if (utf8.isEmpty())
+        return;
+    m_text.append(TextCharset::normaliseLineEnds(utf8));
+    if (!m_text.endsWith('\n'))
+        m_text.append('\n');
+}
+
+void MimeTreeText::beginMessage()
+{
+    m_clock.start();
+    m_parts = 0;
+}
+
+void MimeTreeText::checkTime() const
+{
+    if (m_clock.hasExpired(m_limits.maxMilliseconds))
+        throw LimitExceeded();
+}
+
+QByteArray MimeTreeText::decodeFieldValue(QByteArrayView raw) const
+{
+    // Raw 8-bit bytes first, so that GMime sees UTF-8 only; then the encoded
+    // words. A NUL would end GMime's string early: the pieces between NULs
+    // are decoded one by one and the NULs kept.
+    const QByteArray text = TextCharset::utf8OrWindows1252(raw);
+    QByteArray out;
+    const QList<QByteArray> pieces = text.split('\0');
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (i > 0)
+            out.append('\0');
+        char *decoded = g_mime_utils_header_decode_text(m_options, pieces[i].constData());
+        out.append(TextCharset::repairUtf8(decoded ? decoded : ""));
+        g_free(decoded);
+    }
+    // A field is one line, whatever its encoded words held.
+    out.replace('\r', ' ');
+    out.replace('\n', ' ');
+    return out;
+}
+
+void MimeTreeText::appendBody(GMimeMessage *message, int depth)
+{
+    if (GMimeObject *body = g_mime_message_get_mime_part(message))
+        appendObject(body, depth);
+}
+
+void MimeTreeText::appendObject(GMimeObject *object, int depth)
+{
+    if (++m_parts > m_limits.maxParts || depth > m_limits.maxDepth)
+        throw LimitExceeded();
+    checkTime();
+    if (GMIME_IS_MULTIPART(object))
+        appendMultipart(object, depth);
+    else if (GMIME_IS_MESSAGE_PART(object)) {
+        if (GMimeMessage *message = g_mime_message_part_get_message(GMIME_MESSAGE_PART(object)))
+            appendEnclosedMessage(message, depth + 1);
+    } else if (GMIME_IS_PART(object))
+        appendLeaf(object, depth);
+}
+
+void MimeTreeText::appendMultipart(GMimeObject *object, int depth)
+{
+    GMimeMultipart *multipart = GMIME_MULTIPART(object);
+    const int count = g_mime_multipart_get_count(multipart);
+    if (count == 0) {
+        // The boundary never came: everything is in the prologue. Show it
+        // rather than lose the body.
+        const char *prologue = g_mime_multipart_get_prologue(multipart);
+        appendBlock(TextCharset::utf8OrWindows1252(prologue ? prologue : ""));
+        return;
+    }
+    GMimeContentType *type = g_mime_object_get_content_type(object);
+    if (lowered(type ? g_mime_content_type_get_media_subtype(type) : nullptr) == "alternative") {
+        // The first plain-text alternative, else the last (the richest).
+        GMimeObject *chosen = g_mime_multipart_get_part(multipart, count - 1);
+        for (int i = 0; i < count; ++i) {
+            GMimeObject *part = g_mime_multipart_get_part(multipart, i);
+            GMimeContentType *partType = g_mime_object_get_content_type(part);
+            if (!partType || g_mime_content_type_is_type(partType, "text", "plain")) {
+                chosen = part;
+                break;
+            }
+        }
+        appendObject(chosen, depth + 1);
+        return;
+    }
+    for (int i = 0; i < count; ++i)
+        appendObject(g_mime_multipart_get_part(multipart, i), depth + 1);
+}
+
+void MimeTreeText::appendLeaf(GMimeObject *object, int depth)
+{
+    GMimePart *part = GMIME_PART(object);
+    GMimeContentType *contentType = g_mime_object_get_content_type(object);
+    QByteArray type = lowered(contentType ? g_mime_content_type_get_media_type(contentType) : nullptr);
+    QByteArray subtype = lowered(contentType ? g_mime_content_type_get_media_subtype(contentType) : nullptr);
+    if (type.isEmpty()) {
+        type = "text";
+        subtype = "plain";
+    }
+    const bool isText = type == "text" || type == "message";
+    const char *fileName = g_mime_part_get_filename(part);
+    if (fileName || !isText) {
+        const QByteArray name = fileName ? TextCharset::repairUtf8(fileName) : QByteArray("unnamed");
+        appendLine("Attachment: " + name + " (" + TextCharset::repairUtf8(type + '/' + subtype) + ')');
+    }
+    if (!isText)
+        return;
+
+    const QByteArray content = decodedContent(part);
+    checkTime();
+    if (type == "message" && (subtype == "rfc822" || subtype == "global")) {
+        appendMessageFromBytes(content, depth + 1);
+        return;
+    }
+    const char *charset = g_mime_object_get_content_type_parameter(object, "charset");
+    const QByteArray text = TextCharset::decode(content, charset ? QByteArrayView(charset) : QByteArrayView());
+    if (type == "text" && subtype == "html")
+        appendBlock(HtmlText::toText(text));
+    else
+        appendBlock(text);
+}
+
+void MimeTreeText::appendEnclosedMessage(GMimeMessage *message, int depth)
+{
+    if (depth > m_limits.maxDepth)
+        throw LimitExceeded();
+    // GMime keeps the Content-* fields on the body part: both lists, put back
+    // in file order. (GMime has already dropped lines without a colon here.)
+    std::vector<HeaderEntry> headers;
+    collectHeaders(GMIME_OBJECT(message), headers);
+    GMimeObject *body = g_mime_message_get_mime_part(message);
+    if (body)
+        collectHeaders(body, headers);
+    std::stable_sort(
+        headers.begin(), headers.end(), [](const HeaderEntry &a, const HeaderEntry &b) { return a.offset < b.offset; });
+    for (const HeaderEntry &header : headers) {
+        const QByteArray value = decodeFieldValue(HeaderSection::unfold(header.rawValue).trimmed());
+        appendLine(TextCharset::repairUtf8(header.name) + ": " + value);
+    }
+    appendLine({});
+    if (body)
+        appendObject(body, depth);
+}
+
+// An enclosed message GMime left as a plain part (message/global, or one
+// with a transfer encoding): parsed here from its decoded bytes.
+void MimeTreeText::appendMessageFromBytes(const QByteArray &bytes, int depth)
+{
+    if (depth > m_limits.maxDepth)
+        throw LimitExceeded();
+    GMimeStream *stream = g_mime_stream_mem_new_with_buffer(bytes.constData(), size_t(bytes.size()));
+    GMimeParser *parser = g_mime_parser_new_with_stream(stream);
+    g_object_unref(stream);
+    GMimeMessage *message = g_mime_parser_construct_message(parser, m_options);
+    g_object_unref(parser);
+    if (!message) {
+        appendBlock(TextCharset::utf8OrWindows1252(bytes));
+        return;
+    }
+    try {
+        appendEnclosedMessage(message, depth);
+    } catch (...) {
+        g_object_unref(message);
+        throw;
+    }
+    g_object_unref(message);
+}
