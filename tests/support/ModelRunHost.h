@@ -28,7 +28,11 @@ public:
     QString filePath(qsizetype row) const override { return files[row]; }
     bool removeDuplicates() const override { return duplicatesRemoved; }
     bool showSourceFilename() const override { return sourceShown; }
-    void clearResults() override { results.clearRows(); }
+    void clearResults(TextKind kind) override
+    {
+        results.clearRows();
+        results.setTextKind(kind);
+    }
     void setResultColumns(const QList<std::pair<QString, int>> &laidOut) override
     {
         columns = laidOut;

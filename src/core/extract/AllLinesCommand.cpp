@@ -6,9 +6,9 @@
 #include "core/app/EventPump.h"
 
 // Extract All Lines: every line of every listed file becomes a result.
-void ExtractionCommands::allLines(RunHost &host, ErrorTrap &trap)
+void ExtractionCommands::allLines(RunHost &host, ErrorTrap &trap, const ExtractionJob &job)
 {
-    ExtractionRun run(host);
+    ExtractionRun run(host, job.textKind());
     int mark = 0;
     if (!run.prepare(trap, ExtractionRun::Preamble::ClearFirst, {}, mark))
         return;

@@ -5,6 +5,7 @@
 #include "PatternBetween.h"
 #include "PatternMatcher.h"
 #include "RunHost.h"
+#include "UnicodeBetweenMarkers.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/Prompts.h"
 
@@ -15,7 +16,7 @@
 // patterns are compiled once, before anything is cleared.
 void ExtractionCommands::between(RunHost &host, ErrorTrap &trap, ExtractionJob &job)
 {
-    ExtractionRun run(host);
+    ExtractionRun run(host, job.textKind());
     const bool patterns = job.patterns;
     PatternMatcher startPattern;
     PatternMatcher endPattern;
@@ -27,8 +28,8 @@ void ExtractionCommands::between(RunHost &host, ErrorTrap &trap, ExtractionJob &
                     QStringLiteral("Fill out starting text (or character) and fill out ending text (or character)."));
                 refused = true;
             } else if (patterns) {
-                startPattern = PatternMatcher(job.startMarker);
-                endPattern = PatternMatcher(job.endMarker);
+                startPattern = PatternMatcher(job.startMarker, job.textKind());
+                endPattern = PatternMatcher(job.endMarker, job.textKind());
                 if (!startPattern.isValid()) {
                     host.prompts().info(startPattern.invalidMessage(QStringLiteral("Start with (X)")));
                     refused = true;
@@ -66,11 +67,16 @@ void ExtractionCommands::between(RunHost &host, ErrorTrap &trap, ExtractionJob &
                     textsSeen = host.textsRevision();
                     host.refreshTexts(job);
                 }
-                BetweenMarkers cutter(bytes, job.startMarker, job.endMarker);
-                while (const std::optional<QByteArrayView> result = cutter.next()) {
-                    if (!result->isEmpty())
-                        run.append(*result, path);
-                }
+                const auto appendEach = [&](auto &&cutter) {
+                    while (const std::optional<QByteArrayView> result = cutter.next()) {
+                        if (!result->isEmpty())
+                            run.append(*result, path);
+                    }
+                };
+                if (job.decoded)
+                    appendEach(UnicodeBetweenMarkers(bytes, job.startMarker, job.endMarker));
+                else
+                    appendEach(BetweenMarkers(bytes, job.startMarker, job.endMarker));
             });
         });
     trap.step(122, [&] { host.setBusyPointer(false); });

@@ -9,7 +9,7 @@ class RunHost;
 // caller's error trap (ExtractionEngine picks one).
 namespace ExtractionCommands {
 
-void allLines(RunHost &host, ErrorTrap &trap);
+void allLines(RunHost &host, ErrorTrap &trap, const ExtractionJob &job);
 // Containing and Not Containing with a literal text, the text read again
 // whenever it is edited during the run.
 void lineFilter(RunHost &host, ErrorTrap &trap, ExtractionJob &job);

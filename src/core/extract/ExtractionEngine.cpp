@@ -10,7 +10,7 @@ void ExtractionEngine::run(RunHost &host, ExtractionJob job, const QString &proc
     using Kind = ExtractionJob::Kind;
     switch (job.kind) {
     case Kind::AllLines:
-        ExtractionCommands::allLines(host, trap);
+        ExtractionCommands::allLines(host, trap, job);
         return;
     case Kind::Containing:
     case Kind::NotContaining:

@@ -43,5 +43,6 @@ ExtractionJob ExtractionJob::fromJson(const QJsonObject &object)
         job.sets.append(set.toString());
     job.patterns = object.value(QStringLiteral("patterns")).toBool();
     job.onlyMatching = object.value(QStringLiteral("onlyMatching")).toBool();
+    job.decoded = object.value(QStringLiteral("decoded")).toBool();
     return job;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextKind.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -32,12 +34,18 @@ struct ExtractionJob
     bool patterns = false;
     // Only the matching text of a line is extracted, not the whole line.
     bool onlyMatching = false;
+    // Files are read decoded, as a mail program shows them (UTF-8 text),
+    // instead of as their 8-bit bytes.
+    bool decoded = false;
+
+    TextKind textKind() const { return decoded ? TextKind::Unicode : TextKind::Bytes; }
 
     // The kind named as in job files ("all", "containing", "not-containing",
     // "lines", "between", "sets"); false for an unknown name.
     static bool kindFromName(const QString &name, Kind &kind);
     // A job as a JSON object: {"kind": ..., "text": ..., "start": ...,
-    // "end": ..., "sets": [...], "patterns": bool, "onlyMatching": bool}.
+    // "end": ..., "sets": [...], "patterns": bool, "onlyMatching": bool,
+    // "decoded": bool}.
     // Throws AppFailure naming what is wrong.
     static ExtractionJob fromJson(const QJsonObject &object);
 };

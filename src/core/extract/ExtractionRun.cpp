@@ -1,5 +1,6 @@
 #include "ExtractionRun.h"
 
+#include "DecodedReading.h"
 #include "RunHost.h"
 #include "core/app/CountText.h"
 #include "core/app/ErrorTrap.h"
@@ -7,10 +8,13 @@
 #include "core/app/PathTools.h"
 #include "core/app/Prompts.h"
 
-ExtractionRun::ExtractionRun(RunHost &host)
+ExtractionRun::ExtractionRun(RunHost &host, TextKind kind)
     : m_host(host)
+    , m_kind(kind)
 {
     m_clock.start();
+    if (kind == TextKind::Unicode)
+        m_readAhead.setPrepare(decodedSearchText);
 }
 
 bool ExtractionRun::prepare(ErrorTrap &trap, Preamble order, const InputCheck &checkInput, int &mark)
@@ -65,7 +69,7 @@ ExtractionRun::InputCheck ExtractionRun::refuseEmpty(const QString &text, const 
 
 void ExtractionRun::clearResults()
 {
-    m_host.clearResults();
+    m_host.clearResults(m_kind);
 }
 
 bool ExtractionRun::refuseWhenNoFiles()
@@ -138,10 +142,16 @@ void ExtractionRun::forEachFile(ErrorTrap &trap, const FileStepMarks &marks, Fil
                 // The files the loop expects to come to from here on, as
                 // the list stands now: only the few read ahead are asked
                 // for, however long the list.
-                return m_readAhead.take(path, [&](qsizetype offset) {
-                    const qsizetype row = i + offset;
-                    return row < fileCount && row < m_host.fileCount() ? m_host.filePath(row) : QString();
-                });
+                bool fellBack = false;
+                QByteArray bytes = m_readAhead.take(
+                    path,
+                    [&](qsizetype offset) {
+                        const qsizetype row = i + offset;
+                        return row < fileCount && row < m_host.fileCount() ? m_host.filePath(row) : QString();
+                    },
+                    &fellBack);
+                m_undecoded += fellBack ? 1 : 0;
+                return bytes;
             });
         });
         body(path, text.bytes());
@@ -180,7 +190,16 @@ void ExtractionRun::sayDone()
         m_host.prompts().info(QStringLiteral("Stopped after %1 of %2 files.").arg(m_filesDone).arg(m_fileCount));
         return;
     }
+    const QString undecoded = m_undecoded == 0
+        ? QString()
+        : QStringLiteral(", ") + CountText::number(m_undecoded) + QStringLiteral(" not decoded");
     m_host.sayStatus(CountText::counted(m_filesDone, QStringLiteral("file,"), QStringLiteral("files,"))
-        + QLatin1Char(' ') + resultsText() + took);
-    m_host.prompts().info(QStringLiteral("Done."));
+        + QLatin1Char(' ') + resultsText() + undecoded + took);
+    if (m_undecoded == 0)
+        m_host.prompts().info(QStringLiteral("Done."));
+    else if (m_undecoded == 1)
+        m_host.prompts().info(QStringLiteral("Done. 1 file could not be decoded and was searched as it stands."));
+    else
+        m_host.prompts().info(
+            QStringLiteral("Done. %1 files could not be decoded and were searched as they stand.").arg(m_undecoded));
 }

@@ -2,6 +2,7 @@
 
 #include "FileReaders.h"
 #include "ReadAhead.h"
+#include "TextKind.h"
 
 #include <QByteArrayView>
 #include <QElapsedTimer>
@@ -33,7 +34,9 @@ struct FileStepMarks
 class ExtractionRun
 {
 public:
-    explicit ExtractionRun(RunHost &host);
+    // kind: the text the run reads, 8-bit bytes or decoded; decoded files
+    // are decoded on the reading threads.
+    explicit ExtractionRun(RunHost &host, TextKind kind = TextKind::Bytes);
 
     RunHost &host() { return m_host; }
 
@@ -56,6 +59,8 @@ public:
     // The input check of a command with one text box: the box's message
     // when text is empty.
     static InputCheck refuseEmpty(const QString &text, const QString &message);
+
+    TextKind textKind() const { return m_kind; }
 
     // Removes every row of the results list; its columns stay for now.
     void clearResults();
@@ -86,16 +91,19 @@ public:
 
     // Pointer back to normal, progress 0 and "Progress Bar".
     void resetProgress();
-    // The closing "Done." (not shown when the program is closing), or after
-    // a stop "Stopped after N of M files."; the status line says what the
-    // run did and how long it took.
+    // The closing "Done." (not shown when the program is closing; with the
+    // number of files that could not be decoded, if any), or after a stop
+    // "Stopped after N of M files."; the status line says what the run did
+    // and how long it took.
     void sayDone();
 
 private:
     QString resultsText() const;
 
     RunHost &m_host;
+    TextKind m_kind;
     QElapsedTimer m_clock;
+    qsizetype m_undecoded = 0;
     qsizetype m_fileCount = 0;
     qsizetype m_filesDone = 0;
     bool m_stopped = false;

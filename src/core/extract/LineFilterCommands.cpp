@@ -1,11 +1,11 @@
 #include "ExtractionCommands.h"
 #include "ExtractionRun.h"
-#include "FoldedNeedle.h"
 #include "LineCursor.h"
 #include "LineOccurrences.h"
 #include "LinesWithHits.h"
 #include "PatternMatcher.h"
 #include "RunHost.h"
+#include "TextNeedle.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/EventPump.h"
 #include "core/app/Prompts.h"
@@ -34,13 +34,13 @@ FileStepMarks filterMarks(bool keepContaining)
 void ExtractionCommands::lineFilter(RunHost &host, ErrorTrap &trap, ExtractionJob &job)
 {
     const bool keepContaining = job.kind == ExtractionJob::Kind::Containing;
-    ExtractionRun run(host);
+    ExtractionRun run(host, job.textKind());
     int mark = 0;
     if (!run.prepare(
             trap, ExtractionRun::Preamble::InputFirst, ExtractionRun::refuseEmpty(job.text, FillOutText), mark))
         return;
 
-    FoldedNeedle needle;
+    TextNeedle needle;
     bool needleKnown = false;
     quint64 textsSeen = 0;
     run.forEachFile(
@@ -56,7 +56,7 @@ void ExtractionCommands::lineFilter(RunHost &host, ErrorTrap &trap, ExtractionJo
                     if (!needleKnown || host.textsRevision() != textsSeen) {
                         textsSeen = host.textsRevision();
                         host.refreshTexts(job);
-                        needle = FoldedNeedle(job.text);
+                        needle = TextNeedle(job.text, job.textKind());
                         needleKnown = true;
                         hits.forget();
                     }
@@ -89,9 +89,9 @@ void ExtractionCommands::patternLineFilter(RunHost &host, ErrorTrap &trap, const
     const bool onlyMatching = keepContaining && job.onlyMatching;
     const QString caption = keepContaining ? QStringLiteral("Extract All Lines Containing This Text:")
                                            : QStringLiteral("Extract All Lines Not Contain. This Text:");
-    ExtractionRun run(host);
+    ExtractionRun run(host, job.textKind());
     PatternMatcher pattern;
-    FoldedNeedle needle;
+    TextNeedle needle;
     const auto checkInput = [&](ErrorTrap &, int &mark) {
         bool refused = false;
         trap.step(mark, [&] {
@@ -99,13 +99,13 @@ void ExtractionCommands::patternLineFilter(RunHost &host, ErrorTrap &trap, const
                 host.prompts().info(FillOutText);
                 refused = true;
             } else if (patterns) {
-                pattern = PatternMatcher(job.text);
+                pattern = PatternMatcher(job.text, job.textKind());
                 if (!pattern.isValid()) {
                     host.prompts().info(pattern.invalidMessage(caption));
                     refused = true;
                 }
             } else {
-                needle = FoldedNeedle(job.text);
+                needle = TextNeedle(job.text, job.textKind());
             }
         });
         mark += 2;

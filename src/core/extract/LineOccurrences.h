@@ -1,7 +1,6 @@
 #pragma once
 
-#include "FoldedNeedle.h"
-#include "PatternMatcher.h"
+#include "TextNeedle.h"
 #include "core/app/AppFailure.h"
 
 #include <QByteArrayView>
@@ -10,13 +9,14 @@
 // Calls found(occurrence) for each occurrence of needle in line, left to
 // right and without overlap, as it stands in the line (its letter case
 // kept). An empty needle has none.
-template <class Found> void forEachOccurrence(const FoldedNeedle &needle, QByteArrayView line, Found &&found)
+template <class Found> void forEachOccurrence(const TextNeedle &needle, QByteArrayView line, Found &&found)
 {
-    const qsizetype size = needle.size();
-    if (size == 0 || needle.holdsLineEnd())
+    if (needle.isEmpty() || needle.holdsLineEnd())
         return;
-    for (qsizetype at = needle.indexIn(line); at >= 0; at = needle.indexIn(line, at + size))
-        found(line.sliced(at, size));
+    qsizetype length = 0;
+    for (qsizetype at = needle.indexIn(line, 0, length); at >= 0 && length > 0;
+         at = needle.indexIn(line, at + length, length))
+        found(line.sliced(at, length));
 }
 
 // A pattern that needed too much work on a line ends the search of that

@@ -10,7 +10,7 @@
 // the job's comma-separated list.
 void ExtractionCommands::linesByNumber(RunHost &host, ErrorTrap &trap, const ExtractionJob &job)
 {
-    ExtractionRun run(host);
+    ExtractionRun run(host, job.textKind());
     int mark = 0;
     if (!run.prepare(trap, ExtractionRun::Preamble::InputFirst,
             ExtractionRun::refuseEmpty(job.text, QStringLiteral("Fill out text to use to extract lines.")), mark))

@@ -80,6 +80,7 @@ void ReadAhead::readInto(std::unique_lock<std::mutex> &lock, Slot &slot, bool on
     lock.unlock();
     QByteArray bytes;
     std::exception_ptr failure;
+    bool fellBack = false;
     try {
         if (onWindowThread) {
             bytes = readWholeFile(path);
@@ -90,6 +91,11 @@ void ReadAhead::readInto(std::unique_lock<std::mutex> &lock, Slot &slot, bool on
                 if (m_generation.load(std::memory_order_relaxed) != generation)
                     throw ReadGivenUp();
             });
+        }
+        if (m_prepare) {
+            QByteArray prepared = m_prepare(bytes, path, fellBack);
+            recycleReadBuffer(std::move(bytes));
+            bytes = std::move(prepared);
         }
     } catch (...) {
         failure = std::current_exception();
@@ -103,10 +109,11 @@ void ReadAhead::readInto(std::unique_lock<std::mutex> &lock, Slot &slot, bool on
     m_aheadBytes += bytes.size();
     slot.bytes = std::move(bytes);
     slot.failure = failure;
+    slot.fellBack = fellBack;
     slot.state = State::Ready;
 }
 
-QByteArray ReadAhead::take(const QString &path, const Upcoming &upcoming)
+QByteArray ReadAhead::take(const QString &path, const Upcoming &upcoming, bool *fellBack)
 {
     std::unique_lock lock(m_mutex);
     if (m_slots.empty() || m_slots.front().path != path) {
@@ -154,6 +161,8 @@ QByteArray ReadAhead::take(const QString &path, const Upcoming &upcoming)
     lock.unlock();
     if (slot.failure)
         std::rethrow_exception(slot.failure);
+    if (fellBack)
+        *fellBack = slot.fellBack;
     return std::move(slot.bytes);
 }
 

@@ -41,10 +41,17 @@ public:
     using Upcoming = std::function<QString(qsizetype offset)>;
     static constexpr qsizetype Window = 2 * MaxFiles;
 
-    // The bytes of path. Throws what reading the file threw. A file read on
-    // this thread yields as it comes in, and so does the wait for one being
-    // read on the other.
-    QByteArray take(const QString &path, const Upcoming &upcoming);
+    // What becomes of a file's bytes once read, on whichever thread read
+    // them (decoding, say); sets fellBack when it had to fall back to a
+    // simpler reading. Set before the first take().
+    using Prepare = std::function<QByteArray(const QByteArray &bytes, const QString &path, bool &fellBack)>;
+    void setPrepare(Prepare prepare) { m_prepare = std::move(prepare); }
+
+    // The bytes of path (as prepared). Throws what reading the file threw. A
+    // file read on this thread yields as it comes in, and so does the wait
+    // for one being read on the other. fellBack, when given, tells whether
+    // the preparation fell back.
+    QByteArray take(const QString &path, const Upcoming &upcoming, bool *fellBack = nullptr);
 
     // Stops reading and drops whatever was read ahead.
     void stop();
@@ -57,6 +64,7 @@ private:
         State state = State::Wanted;
         QByteArray bytes;
         std::exception_ptr failure;
+        bool fellBack = false;
     };
 
     // Drops every slot and sets up those of path and the files after it.
@@ -69,6 +77,7 @@ private:
     void readInto(std::unique_lock<std::mutex> &lock, Slot &slot, bool onWindowThread);
     void work();
 
+    Prepare m_prepare;
     std::mutex m_mutex;
     std::condition_variable m_workerWakes;
     std::condition_variable m_windowWakes;

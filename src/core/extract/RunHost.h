@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TextKind.h"
 #include "core/app/StopRequest.h"
 
 #include <QByteArray>
@@ -30,10 +31,11 @@ public:
     virtual bool removeDuplicates() const = 0;
     virtual bool showSourceFilename() const = 0;
 
-    // The results list: emptied, laid out (header text, width in twips) and
+    // The results list: emptied (a run sets the kind of text it holds: 8-bit
+    // bytes or decoded UTF-8), laid out (header text, width in twips) and
     // appended to. A text of a large size that lies in owner (the file's
     // buffer) may be kept by sharing owner instead of being copied.
-    virtual void clearResults() = 0;
+    virtual void clearResults(TextKind kind) = 0;
     virtual void setResultColumns(const QList<std::pair<QString, int>> &columns) = 0;
     virtual void appendResult(
         QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner)

@@ -1,13 +1,13 @@
 #include "ExtractionCommands.h"
 #include "ExtractionRun.h"
-#include "FoldedNeedle.h"
 #include "LineCursor.h"
 #include "LineOccurrences.h"
 #include "LinesWithHits.h"
 #include "PatternMatcher.h"
 #include "ResultsListSwitch.h"
 #include "RunHost.h"
-#include "TextSetMatcher.h"
+#include "SetMatcher.h"
+#include "TextNeedle.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/Prompts.h"
 
@@ -47,7 +47,7 @@ bool refuseNoSets(RunHost &host, ErrorTrap &trap, const ExtractionJob &job, qsiz
 // processed, at a yield.
 void ExtractionCommands::textSets(RunHost &host, ErrorTrap &trap, ExtractionJob &job)
 {
-    ExtractionRun run(host);
+    ExtractionRun run(host, job.textKind());
     qsizetype setCount = 0;
     int mark = 0;
     if (!run.prepare(
@@ -55,7 +55,7 @@ void ExtractionCommands::textSets(RunHost &host, ErrorTrap &trap, ExtractionJob 
             [&](ErrorTrap &, int &next) { return refuseNoSets(host, trap, job, setCount, next); }, mark))
         return;
 
-    TextSetMatcher matcher(job.sets);
+    SetMatcher matcher(job.sets, job.textKind());
     quint64 textsSeen = host.textsRevision();
     ResultsListSwitch resultsList(host);
     std::vector<qsizetype> found;
@@ -72,7 +72,7 @@ void ExtractionCommands::textSets(RunHost &host, ErrorTrap &trap, ExtractionJob 
                 if (host.textsRevision() != textsSeen) {
                     textsSeen = host.textsRevision();
                     host.refreshTexts(job);
-                    matcher = TextSetMatcher(job.sets);
+                    matcher = SetMatcher(job.sets, job.textKind());
                     hits.forget();
                 }
                 const qsizetype hit = hits.hitFrom(lines.lineStart(), nextHit);
@@ -108,19 +108,19 @@ void ExtractionCommands::patternTextSets(RunHost &host, ErrorTrap &trap, const E
 {
     const bool patterns = job.patterns;
     const bool onlyMatching = job.onlyMatching;
-    ExtractionRun run(host);
+    ExtractionRun run(host, job.textKind());
     qsizetype setCount = 0;
     std::vector<PatternMatcher> setPatterns;
-    std::vector<FoldedNeedle> setTexts;
+    std::vector<TextNeedle> setTexts;
     const auto checkInput = [&](ErrorTrap &, int &next) {
         if (refuseNoSets(host, trap, job, setCount, next))
             return true;
         for (const QString &set : job.sets) {
             if (!patterns) {
-                setTexts.emplace_back(set);
+                setTexts.emplace_back(set, job.textKind());
                 continue;
             }
-            setPatterns.emplace_back(set);
+            setPatterns.emplace_back(set, job.textKind());
             if (!setPatterns.back().isValid()) {
                 host.setBusyPointer(false);
                 host.prompts().info(

@@ -12,6 +12,15 @@ qsizetype characterCount(QStringView text)
     return count;
 }
 
+qsizetype utf8CharacterCount(QByteArrayView utf8)
+{
+    // Every byte but a continuation byte (10xxxxxx) starts a character.
+    qsizetype count = 0;
+    for (const char c : utf8)
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    return count;
+}
+
 ResultCells::ResultCells(const ResultsModel &list)
     : m_list(list)
 { }
@@ -39,7 +48,8 @@ ResultCell ResultCells::cell(qsizetype row, int column)
     if (isText) {
         cell.kind = ResultCell::Kind::Text;
         cell.bytes = m_list.resultBytes(row);
-        cell.characters = cell.bytes.size();
+        cell.utf8 = m_list.textKind() == TextKind::Unicode;
+        cell.characters = cell.utf8 ? utf8CharacterCount(cell.bytes) : cell.bytes.size();
         return cell;
     }
     if (!hasSource || column != 0)
@@ -62,7 +72,9 @@ ResultCell ResultCells::cell(qsizetype row, int column)
 
 void ResultCells::appendText(QString &out, const ResultCell &cell)
 {
-    if (cell.kind == ResultCell::Kind::Text)
+    if (cell.kind == ResultCell::Kind::Text && cell.utf8)
+        out.append(QString::fromUtf8(cell.bytes));
+    else if (cell.kind == ResultCell::Kind::Text)
         out.append(QLatin1StringView(cell.bytes.data(), cell.bytes.size()));
     else if (cell.kind == ResultCell::Kind::Path)
         out.append(*cell.path);

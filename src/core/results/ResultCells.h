@@ -21,6 +21,8 @@ struct ResultCell
     const QString *path = nullptr;
     // The cell's length in characters (code points).
     qsizetype characters = 0;
+    // Text: the bytes are decoded text (UTF-8), not 8-bit bytes.
+    bool utf8 = false;
 };
 
 // Reads the cells of the results list by row and column, the way the text
@@ -52,3 +54,5 @@ private:
 
 // Length of a text in characters: a surrogate pair counts once.
 qsizetype characterCount(QStringView text);
+// Length of UTF-8 text in characters (code points).
+qsizetype utf8CharacterCount(QByteArrayView utf8);

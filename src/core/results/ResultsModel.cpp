@@ -17,13 +17,18 @@ int ResultsModel::rowCount(const QModelIndex &parent) const
 QString ResultsModel::firstColumnText(qsizetype row) const
 {
     const Row &r = m_rows[size_t(row)];
-    return r.source >= 0 ? m_paths[r.source] : Latin1::toString(m_pool.view(r.text));
+    return r.source >= 0 ? m_paths[r.source] : textOf(m_pool.view(r.text));
 }
 
 QString ResultsModel::secondColumnText(qsizetype row) const
 {
     const Row &r = m_rows[size_t(row)];
-    return r.source >= 0 ? Latin1::toString(m_pool.view(r.text)) : QString();
+    return r.source >= 0 ? textOf(m_pool.view(r.text)) : QString();
+}
+
+QString ResultsModel::textOf(QByteArrayView bytes) const
+{
+    return m_kind == TextKind::Unicode ? QString::fromUtf8(bytes) : Latin1::toString(bytes);
 }
 
 QString ResultsModel::cellPreview(qsizetype row, int column) const
@@ -35,8 +40,12 @@ QString ResultsModel::cellPreview(qsizetype row, int column) const
     // Only the part that is shown is converted.
     const QByteArrayView bytes = m_pool.view(r.text);
     if (bytes.size() <= DisplayLimit)
-        return Latin1::toString(bytes);
-    return Latin1::toString(bytes.first(DisplayLimit)) + QChar(0x2026);
+        return textOf(bytes);
+    qsizetype shown = DisplayLimit;
+    // Decoded text is cut at a character's start, never inside one.
+    while (m_kind == TextKind::Unicode && shown > 0 && (static_cast<unsigned char>(bytes[shown]) & 0xC0) == 0x80)
+        --shown;
+    return textOf(bytes.first(shown)) + QChar(0x2026);
 }
 
 std::optional<QString> ResultsModel::sourcePath(qsizetype row) const

@@ -4,6 +4,7 @@
 #include "PagedArray.h"
 #include "TextPool.h"
 #include "core/app/ReportModel.h"
+#include "core/extract/TextKind.h"
 
 #include <QElapsedTimer>
 #include <QHash>
@@ -32,6 +33,11 @@ public:
     void removeRowsAscending(const std::vector<qsizetype> &rows) override;
     void clearRows() override;
     QString cellPreview(qsizetype row, int column) const override;
+
+    // The kind of text the rows hold: 8-bit bytes, or decoded text (UTF-8).
+    // A run sets it when it clears the list.
+    void setTextKind(TextKind kind) { m_kind = kind; }
+    TextKind textKind() const { return m_kind; }
 
     // The result text of a row: the only column, or the second one.
     QByteArrayView resultBytes(qsizetype row) const { return m_pool.view(m_rows[size_t(row)].text); }
@@ -70,6 +76,10 @@ private:
     void schedulePendingFlush();
     void countPathRow(const Row &row, int delta);
 
+    // A result's bytes as shown.
+    QString textOf(QByteArrayView bytes) const;
+
+    TextKind m_kind = TextKind::Bytes;
     TextPool m_pool;
     // Grows in fixed blocks: no reallocation of millions of rows at once.
     PagedArray<Row> m_rows;

@@ -19,7 +19,8 @@ public:
     {
         switch (cell.kind) {
         case ResultCell::Kind::Text:
-            return workbookTextFromLatin1(cell.bytes, column >= 1);
+            return cell.utf8 ? workbookTextFromUtf8(cell.bytes, column >= 1)
+                             : workbookTextFromLatin1(cell.bytes, column >= 1);
         case ResultCell::Kind::Path:
             if (!m_path || cell.path->constData() != m_path->constData() || cell.path->size() != m_path->size()) {
                 m_pathText = workbookTextFromString(*cell.path);

@@ -78,6 +78,14 @@ WorkbookText workbookTextFromLatin1(QByteArrayView bytes, bool removeEquals)
     return convert(reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
 }
 
+WorkbookText workbookTextFromUtf8(QByteArrayView utf8, bool removeEquals)
+{
+    QString text = QString::fromUtf8(utf8);
+    if (removeEquals)
+        text.remove(QLatin1Char('='));
+    return workbookTextFromString(text);
+}
+
 WorkbookText workbookTextFromString(QStringView text)
 {
     const QList<uint> codePoints = text.toUcs4();

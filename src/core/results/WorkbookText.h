@@ -24,5 +24,8 @@ struct WorkbookText
 // asked (the second and later columns of the results).
 WorkbookText workbookTextFromLatin1(QByteArrayView bytes, bool removeEquals);
 
+// A decoded result text (UTF-8), with every "=" removed when asked.
+WorkbookText workbookTextFromUtf8(QByteArrayView utf8, bool removeEquals);
+
 // A header or a path.
 WorkbookText workbookTextFromString(QStringView text);

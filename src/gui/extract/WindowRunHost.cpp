@@ -39,9 +39,10 @@ bool WindowRunHost::showSourceFilename() const
     return m_form.showSourceFilename();
 }
 
-void WindowRunHost::clearResults()
+void WindowRunHost::clearResults(TextKind kind)
 {
     m_form.results().clearRows();
+    m_form.results().setTextKind(kind);
 }
 
 void WindowRunHost::setResultColumns(const QList<std::pair<QString, int>> &columns)

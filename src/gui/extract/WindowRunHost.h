@@ -37,7 +37,7 @@ public:
     QString filePath(qsizetype row) const override;
     bool removeDuplicates() const override;
     bool showSourceFilename() const override;
-    void clearResults() override;
+    void clearResults(TextKind kind) override;
     void setResultColumns(const QList<std::pair<QString, int>> &columns) override;
     void appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
         const QByteArray *owner) override;
