@@ -29,7 +29,7 @@ private slots:
         QCOMPARE(app.dump(QStringLiteral("Check14")).value("on").toBool(), false);
         // The search options start off and stay out of the settings until
         // they are changed.
-        for (const char *box : { "Check15", "Check16" }) {
+        for (const char *box : { "Check15", "Check16", "Check17" }) {
             QCOMPARE(app.dump(QString::fromLatin1(box)).value("on").toBool(), false);
             QVERIFY(!app.settings().contains(QString::fromLatin1(box)));
         }
@@ -74,21 +74,26 @@ private slots:
     {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("tipHolds");
+        const QString addressPattern = QStringLiteral("[a-z0-9._%+-]+@[a-z0-9.-]+\\.[a-z]+");
         QTest::newRow("patterns") << "Check15"
-                                  << "Texts are regular expressions";
+                                  << "Texts are regular expressions" << addressPattern;
         QTest::newRow("only matching") << "Check16"
-                                       << "Extract only the matching text";
+                                       << "Extract only the matching text" << addressPattern;
+        QTest::newRow("decoded") << "Check17"
+                                 << "Read messages decoded" << QStringLiteral("decoded");
     }
 
     void searchOptionsAreStoredAtOnceAndRestored()
     {
         QFETCH(QString, box);
         QFETCH(QString, caption);
+        QFETCH(QString, tipHolds);
         AppFixture app;
         auto *check = app.form().findChild<QCheckBox *>(box);
         QVERIFY(check);
         QCOMPARE(check->text(), caption);
-        QVERIFY(check->toolTip().contains(QStringLiteral("[a-z0-9._%+-]+@[a-z0-9.-]+\\.[a-z]+")));
+        QVERIFY(check->toolTip().contains(tipHolds));
         app.run(QJsonObject { { "check", box }, { "on", true } });
         QCOMPARE(app.settings().read(box), QStringLiteral("1"));
         app.restart();
@@ -233,17 +238,18 @@ private slots:
                 visited.append(at->objectName());
             at = at->nextInFocusChain();
         } while (at && at != start && visited.size() < 200);
-        const QStringList expected = { QStringLiteral("ListView1"), QStringLiteral("PushButton1"),
-            QStringLiteral("PushButton5"), QStringLiteral("PushButton21"), QStringLiteral("PushButton14"),
-            QStringLiteral("PushButton3"), QStringLiteral("PushButton11"), QStringLiteral("PushButton22"),
-            QStringLiteral("PushButton23"), QStringLiteral("PushButton13"), QStringLiteral("PushButton2"),
-            QStringLiteral("Text1"), QStringLiteral("PushButton8"), QStringLiteral("Text2"),
-            QStringLiteral("PushButton10"), QStringLiteral("PushButton7"), QStringLiteral("Text5"),
-            QStringLiteral("PushButton16"), QStringLiteral("PushButton4"), QStringLiteral("PushButton17"),
-            QStringLiteral("PushButton15"), QStringLiteral("Check14"), QStringLiteral("Check1"),
-            QStringLiteral("Check15"), QStringLiteral("Check16"), QStringLiteral("ListView2"),
-            QStringLiteral("PushButton6"), QStringLiteral("PushButton12"), QStringLiteral("PushButton18"),
-            QStringLiteral("PushButton9"), QStringLiteral("PushButton19"), QStringLiteral("PushButton20") };
+        const QStringList expected
+            = { QStringLiteral("ListView1"), QStringLiteral("PushButton1"), QStringLiteral("PushButton5"),
+                  QStringLiteral("PushButton21"), QStringLiteral("PushButton14"), QStringLiteral("PushButton3"),
+                  QStringLiteral("PushButton11"), QStringLiteral("PushButton22"), QStringLiteral("PushButton23"),
+                  QStringLiteral("PushButton13"), QStringLiteral("PushButton2"), QStringLiteral("Text1"),
+                  QStringLiteral("PushButton8"), QStringLiteral("Text2"), QStringLiteral("PushButton10"),
+                  QStringLiteral("PushButton7"), QStringLiteral("Text5"), QStringLiteral("PushButton16"),
+                  QStringLiteral("PushButton4"), QStringLiteral("PushButton17"), QStringLiteral("PushButton15"),
+                  QStringLiteral("Check14"), QStringLiteral("Check1"), QStringLiteral("Check15"),
+                  QStringLiteral("Check16"), QStringLiteral("Check17"), QStringLiteral("ListView2"),
+                  QStringLiteral("PushButton6"), QStringLiteral("PushButton12"), QStringLiteral("PushButton18"),
+                  QStringLiteral("PushButton9"), QStringLiteral("PushButton19"), QStringLiteral("PushButton20") };
         QCOMPARE(visited.mid(0, expected.size()), expected);
         QCOMPARE(visited.removeDuplicates(), 0);
     }

@@ -68,7 +68,24 @@ MessageDecoder::~MessageDecoder()
 
 QByteArray MessageDecoder::plainText(QByteArrayView bytes)
 {
-    QByteArray text = TextCharset::normaliseLineEnds(TextCharset::utf8OrWindows1252(bytes));
+    // Line by line: a file that mixes UTF-8 lines with 8-bit ones (notes
+    // pasted together from several places) keeps each line readable.
+    QByteArray text;
+    if (TextCharset::isValidUtf8(bytes)) {
+        text = TextCharset::normaliseLineEnds(bytes);
+    } else {
+        const QByteArray lines = TextCharset::normaliseLineEnds(bytes);
+        text.reserve(lines.size() + lines.size() / 8);
+        for (qsizetype start = 0; start < lines.size();) {
+            qsizetype end = lines.indexOf('\n', start);
+            if (end < 0)
+                end = lines.size();
+            text.append(TextCharset::utf8OrWindows1252(QByteArrayView(lines).sliced(start, end - start)));
+            if (end < lines.size())
+                text.append('\n');
+            start = end + 1;
+        }
+    }
     if (!text.isEmpty() && !text.endsWith('\n'))
         text.append('\n');
     return text;

@@ -28,7 +28,7 @@ public:
     // mailbox of several (any other name, if the file begins with "From ").
     DecodedFile decode(QByteArrayView bytes, const QString &fileName, const DecodeLimits &limits = {});
 
-    // A file without a header: UTF-8 where valid, else windows-1252, line ends
+    // A file without a header: each line UTF-8 where valid, else windows-1252, line ends
     // made "\n".
     static QByteArray plainText(QByteArrayView bytes);
 

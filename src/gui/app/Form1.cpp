@@ -50,6 +50,10 @@ const QString OnlyMatchingTip = QStringLiteral(
     "Containing and the text sets give each piece of a line that matches, instead of the whole line. Example: with "
     "[a-z0-9._%+-]+@[a-z0-9.-]+\\.[a-z]+ in \"Extract All Lines Containing This Text:\", \"Texts are regular "
     "expressions\" and \"Remove duplicate results\" ticked, every sender's address once.");
+const QString DecodedTip = QStringLiteral(
+    "Every extraction reads each message as a mail program shows it: encoded headers and bodies decoded, text "
+    "converted from its character set, HTML as plain text and attachments as one line each, instead of the "
+    "file's raw bytes.");
 
 // A report-style list: a header with resizable columns, whole rows selected,
 // one fixed row height. A table view keeps no per-row layout state, so lists
@@ -189,6 +193,10 @@ void Form1::buildControls()
     m_check16->setToolTip(OnlyMatchingTip);
     frameLayout->addWidget(m_check15);
     frameLayout->addWidget(m_check16);
+    m_check17 = new QCheckBox(QStringLiteral("Read messages decoded"), m_frame2);
+    m_check17->setObjectName(QStringLiteral("Check17"));
+    m_check17->setToolTip(DecodedTip);
+    frameLayout->addWidget(m_check17);
 
     m_listView2 = makeReportList(this, QStringLiteral("ListView2"), ResultsTip, RowToolTips::PathColumn::FirstOfTwo);
     m_listView2->setModel(m_results);
@@ -283,6 +291,7 @@ void Form1::connectHandlers()
     connect(m_check14, &QCheckBox::toggled, this, &Form1::Check14_Click);
     connect(m_check15, &QCheckBox::toggled, this, &Form1::Check15_Click);
     connect(m_check16, &QCheckBox::toggled, this, &Form1::Check16_Click);
+    connect(m_check17, &QCheckBox::toggled, this, &Form1::Check17_Click);
     connect(m_text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
     connect(m_text2, &QLineEdit::textChanged, this, &Form1::Text2_Change);
     connect(m_text5, &QLineEdit::textChanged, this, &Form1::Text5_Change);
@@ -340,6 +349,7 @@ void Form1::Form_Load()
     trap.step(126, [&] { m_text5->setText(settings().read(QStringLiteral("Text5"))); });
     trap.step(128, [&] { restoreCheckBox(m_check15, QStringLiteral("Check15")); });
     trap.step(130, [&] { restoreCheckBox(m_check16, QStringLiteral("Check16")); });
+    trap.step(132, [&] { restoreCheckBox(m_check17, QStringLiteral("Check17")); });
     m_listView1->setColumnWidth(0, ReportModel::twipsToPixels(6700));
     installInteractionAids();
 }
@@ -426,6 +436,13 @@ void Form1::Check16_Click()
     });
 }
 
+void Form1::Check17_Click()
+{
+    runUntrapped([&] {
+        settings().save(QStringLiteral("Check17"), m_check17->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    });
+}
+
 void Form1::Text1_Change()
 {
     runUntrapped([&] { settings().save(QStringLiteral("Text1"), m_text1->text()); });
@@ -459,6 +476,11 @@ bool Form1::textsArePatterns() const
 bool Form1::onlyMatchingText() const
 {
     return m_check16->isChecked();
+}
+
+bool Form1::readDecoded() const
+{
+    return m_check17->isChecked();
 }
 
 void Form1::setResultColumns(const QList<std::pair<QString, int>> &columns)

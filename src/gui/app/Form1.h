@@ -60,6 +60,8 @@ public:
     // The two search options, taken at the start of a run.
     bool textsArePatterns() const;
     bool onlyMatchingText() const;
+    // Files are read decoded, as a mail program shows them.
+    bool readDecoded() const;
 
     // The results list's view (switched off during some runs).
     QTableView &resultsView() { return *m_listView2; }
@@ -143,6 +145,7 @@ public slots:
     void Check14_Click();
     void Check15_Click();
     void Check16_Click();
+    void Check17_Click();
     void Text1_Change();
     void Text2_Change();
     void Text5_Change();
@@ -189,6 +192,7 @@ private:
     QCheckBox *m_check14 = nullptr;
     QCheckBox *m_check15 = nullptr;
     QCheckBox *m_check16 = nullptr;
+    QCheckBox *m_check17 = nullptr;
     QLineEdit *m_text1 = nullptr;
     QLineEdit *m_text2 = nullptr;
     QLineEdit *m_text5 = nullptr;

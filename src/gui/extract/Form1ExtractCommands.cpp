@@ -26,6 +26,7 @@ void runTextFilter(Form1 &form, const QLineEdit &box, ExtractionJob::Kind kind, 
     job.text = box.text();
     job.patterns = form.textsArePatterns();
     job.onlyMatching = form.onlyMatchingText();
+    job.decoded = form.readDecoded();
     WindowRunHost host(form);
     host.watch(&box, &QLineEdit::textChanged);
     host.followTexts([&box](ExtractionJob &running) { running.text = box.text(); });
@@ -37,8 +38,10 @@ void runTextFilter(Form1 &form, const QLineEdit &box, ExtractionJob::Kind kind, 
 // Extract All Lines.
 void Form1::PushButton13_Click()
 {
+    ExtractionJob job;
+    job.decoded = readDecoded();
     WindowRunHost host(*this);
-    runExtraction(host, ExtractionJob {}, QStringLiteral("Form1.PushButton13_Click"));
+    runExtraction(host, job, QStringLiteral("Form1.PushButton13_Click"));
 }
 
 // Extract All Lines Containing This Text.
@@ -60,6 +63,7 @@ void Form1::PushButton7_Click()
     ExtractionJob job;
     job.kind = ExtractionJob::Kind::ByNumber;
     job.text = m_text5->text();
+    job.decoded = readDecoded();
     WindowRunHost host(*this);
     runExtraction(host, job, QStringLiteral("Form1.PushButton7_Click"));
 }

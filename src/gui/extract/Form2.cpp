@@ -106,6 +106,7 @@ void Form2::PushButton4_Click()
     job.startMarker = m_text3->text();
     job.endMarker = m_text4->text();
     job.patterns = form.textsArePatterns();
+    job.decoded = form.readDecoded();
     WindowRunHost host(form, [this](bool busy) { setBusyPointer(busy); });
     host.watch(m_text3, &QLineEdit::textChanged);
     host.watch(m_text4, &QLineEdit::textChanged);

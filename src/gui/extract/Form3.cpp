@@ -166,6 +166,7 @@ void Form3::PushButton4_Click()
     job.sets = setItems();
     job.patterns = form.textsArePatterns();
     job.onlyMatching = form.onlyMatchingText();
+    job.decoded = form.readDecoded();
     WindowRunHost host(form, [this](bool busy) { setBusyPointer(busy); });
     const QAbstractItemModel *items = m_combo1->model();
     host.watch(items, &QAbstractItemModel::rowsInserted);
