@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QStringDecoder>
 #include <QTest>
 
 #include <unistd.h>
@@ -535,6 +536,50 @@ private slots:
             QStringLiteral("2 text(s) were longer than a worksheet cell can hold (32,767 characters) and have "
                            "been cut to fit."));
         QFile::remove(prompts[0].value(QStringLiteral("workbook")).toString());
+    }
+
+    // Decoded results are Unicode in the list and in every writer: the text
+    // file (UTF-8, padded by characters), the clipboard and the workbook.
+    void decodedResultsReachEveryWriterAsUnicode()
+    {
+        AppFixture app;
+        const QString mail = files.write(QStringLiteral("decoded/b64.eml"),
+            "From: a@example.com\r\nSubject: =?utf-8?q?Malm=C3=B6?=\r\nContent-Type: text/plain; charset=utf-8\r\n"
+            "Content-Transfer-Encoding: base64\r\n\r\n"
+                + QByteArray("V\xc3\xa4l m\xc3\xb6tt i MALM\xc3\x96 \xe2\x82\xac\n").toBase64() + "\r\n");
+        app.run(R"({"check":"Check17","on":true})");
+        app.run(R"({"set":"Text1","text":"malmö"})");
+        app.dropFiles({ mail });
+        app.run(R"({"click":"PushButton2"})");
+        const QStringList expected
+            = { QStringLiteral("Subject: Malm\u00f6"), QStringLiteral("V\u00e4l m\u00f6tt i MALM\u00d6 \u20ac") };
+        Rows rows = app.rows(QStringLiteral("ListView2"));
+        QCOMPARE(rows, column(expected));
+
+        const QByteArray saved = readAll(save(app, QStringLiteral("decoded.txt")));
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString savedText = utf8.decode(saved);
+        QVERIFY(!utf8.hasError());
+        QVERIFY(savedText.contains(expected[1]));
+        // Padded by characters: both lines end at the same column.
+        const QList<QByteArray> lines = saved.split('\n');
+        QCOMPARE(QString::fromUtf8(lines[1]).size(), QString::fromUtf8(lines[2]).size());
+
+        app.run(R"({"click":"PushButton18"})");
+        QVERIFY(app.prompts().clipboard().contains(expected[1]));
+
+        app.transcript.clear();
+        app.run(R"({"click":"PushButton12"})");
+        const QString workbook = app.shownPrompts().value(0).value(QStringLiteral("workbook")).toString();
+        QVERIFY(!workbook.isEmpty());
+        QProcess unzip;
+        // Every part of the workbook: the cells wherever the writer keeps them.
+        unzip.start(QStringLiteral("unzip"), { QStringLiteral("-p"), workbook });
+        QVERIFY(unzip.waitForFinished(30000));
+        QVERIFY(QString::fromUtf8(unzip.readAllStandardOutput()).contains(expected[1]));
+        if (qEnvironmentVariableIsSet("TOLLERVANE_KEEP_WORKBOOK"))
+            return;
+        QFile::remove(workbook);
     }
 
     void exportHandsTheWorkbookOver_data()
