@@ -83,6 +83,16 @@ private slots:
             << QByteArray("Subject: abcd ef\n\nx\n");
         QTest::newRow("UTF-8 character split across two words")
             << QByteArray("Subject: =?UTF-8?B?w6?= =?UTF-8?B?k=?=\n\nx\n") << QByteArray("Subject: \xC3\xA9\n\nx\n");
+        QTest::newRow("split character, padded B words")
+            << QByteArray("Subject: =?UTF-8?B?TWFsbcM=?= =?utf-8?b?tg==?=\n\nx\n")
+            << QByteArray("Subject: Malm\xC3\xB6\n\nx\n");
+        QTest::newRow("words of two charsets joined, each converted on its own")
+            << QByteArray("Subject: =?iso-8859-1?Q?caf=E9?= =?utf-8?Q?_cr=C3=A8me?=\n\nx\n")
+            << QByteArray("Subject: caf\xC3\xA9 cr\xC3\xA8me\n\nx\n");
+        QTest::newRow("8-bit byte in a word of an unknown charset")
+            << QByteArray("Subject: =?x-unknown?q?caf=E9?=\n\nx\n") << QByteArray("Subject: caf\xC3\xA9\n\nx\n");
+        QTest::newRow("not an encoded word stays as it stands") << QByteArray("Subject: a =?utf-8?q?b c?= =?x?\n\nx\n")
+                                                                << QByteArray("Subject: a =?utf-8?q?b c?= =?x?\n\nx\n");
         QTest::newRow("split character, Q words") << QByteArray("Subject: =?UTF-8?Q?=E2=82?= =?UTF-8?Q?=AC?=\n\nx\n")
                                                   << QByteArray("Subject: \xE2\x82\xAC\n\nx\n");
         QTest::newRow("folded subject keeps the blanks after the break") << QByteArray(
@@ -433,6 +443,23 @@ private slots:
             if (file.fellBack)
                 QCOMPARE(file.text, MessageDecoder::plainText(input));
         }
+    }
+
+    // Deeply nested markup keeps the text after it.
+    void deepHtmlKeepsItsText()
+    {
+        QByteArray html = "From: a@example.com\nContent-Type: text/html\n\n";
+        for (int i = 0; i < 2000; ++i)
+            html += "<div>";
+        html += "deep text";
+        for (int i = 0; i < 2000; ++i)
+            html += "</div>";
+        html += "<p>after</p>\n";
+        MessageDecoder decoder;
+        const DecodedFile file = decoder.decode(html, QStringLiteral("deep.eml"));
+        QVERIFY(!file.fellBack);
+        QVERIFY(file.text.contains("deep text"));
+        QVERIFY(file.text.contains("after"));
     }
 
     void timeLimit()

@@ -11,6 +11,7 @@
 #include "gui/app/CaptionedProgressBar.h"
 
 #include <QDir>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QStringDecoder>
 #include <QTest>
@@ -580,6 +581,60 @@ private slots:
         if (qEnvironmentVariableIsSet("TOLLERVANE_KEEP_WORKBOOK"))
             return;
         QFile::remove(workbook);
+    }
+
+    // The CSV save writes what the list shows, in every layout and kind of
+    // text: read back through Python's csv module, the header and the rows
+    // are exactly the list's. A name without an extension gets ".csv".
+    void csvSaveReadsBackAsTheList_data()
+    {
+        QTest::addColumn<bool>("twoColumns");
+        QTest::addColumn<bool>("decoded");
+        QTest::newRow("one column, 8-bit") << false << false;
+        QTest::newRow("two columns, 8-bit") << true << false;
+        QTest::newRow("two columns, decoded") << true << true;
+    }
+
+    void csvSaveReadsBackAsTheList()
+    {
+        QFETCH(bool, twoColumns);
+        QFETCH(bool, decoded);
+        AppFixture app;
+        const QString mail = files.write(QStringLiteral("csv/odd, \"name\".eml"),
+            "Subject: =?utf-8?q?caf=C3=A9?=\r\n\r\nplain\r\na, comma\r\n\"quoted\" text\r\ncaf\xe9 \xa4\r\n"
+            "  blanks  \r\n\r\n=1+1\r\n");
+        app.run(QJsonObject { { "check", "Check17" }, { "on", decoded } });
+        extract(app, { mail }, twoColumns);
+        const QString base = files.filePath(
+            QStringLiteral("csv/saved-") + QString::number(int(twoColumns)) + QString::number(int(decoded)));
+        app.run(fileAnswer(base));
+        app.run(R"({"click":"PushButton26"})");
+        QCOMPARE(app.messageTexts(), QStringList { QStringLiteral("Done.") });
+        QVERIFY(app.dump(QStringLiteral("StatusLine"))
+                    .value(QStringLiteral("text"))
+                    .toString()
+                    .startsWith(QStringLiteral("Saved ")));
+
+        QProcess python;
+        python.start(QStringLiteral("python3"),
+            { QStringLiteral("-c"),
+                QStringLiteral("import csv, json, sys\n"
+                               "with open(sys.argv[1], newline='', encoding='utf-8-sig') as f:\n"
+                               "    print(json.dumps(list(csv.reader(f, strict=True))))"),
+                base + QStringLiteral(".csv") });
+        QVERIFY(python.waitForFinished(30000));
+        QCOMPARE(python.exitCode(), 0);
+        const QJsonArray read = QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+        const QJsonObject list = app.dump(QStringLiteral("ListView2"));
+        QCOMPARE(read.first().toArray(), list.value(QStringLiteral("headers")).toArray());
+        const Rows rows = app.rows(QStringLiteral("ListView2"));
+        QCOMPARE(read.size() - 1, rows.size());
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            QStringList cells;
+            for (const QJsonValue &cell : read[i + 1].toArray())
+                cells.append(cell.toString());
+            QCOMPARE(cells, rows[i]);
+        }
     }
 
     void exportHandsTheWorkbookOver_data()

@@ -157,7 +157,11 @@ QByteArray toText(QByteArrayView utf8Html)
         return {};
     // Bigger than libxml2 takes in one piece: the rest is read as plain text.
     const QByteArrayView head = utf8Html.first(qMin<qsizetype>(utf8Html.size(), INT_MAX / 2));
-    const int options = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
+    // HUGE: without it the parser stops at 256 levels of nesting and the text
+    // after that point is lost without a word. The tree is walked without
+    // recursion, so depth costs nothing more.
+    const int options
+        = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET | XML_PARSE_HUGE;
     // The text is UTF-8 already: naming the encoding keeps a <meta charset>
     // in the markup from reading it again as something else.
     htmlDocPtr doc = htmlReadMemory(head.data(), int(head.size()), nullptr, "UTF-8", options);

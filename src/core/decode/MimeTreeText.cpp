@@ -1,5 +1,6 @@
 #include "core/decode/MimeTreeText.h"
 
+#include "core/decode/EncodedWords.h"
 #include "core/decode/HeaderSection.h"
 #include "core/decode/HtmlText.h"
 #include "core/decode/TextCharset.h"
@@ -88,25 +89,15 @@ void MimeTreeText::beginMessage()
 
 void MimeTreeText::checkTime() const
 {
-    if (m_clock.hasExpired(m_limits.maxMilliseconds))
+    if (m_clock.elapsed() >= m_limits.maxMilliseconds)
         throw LimitExceeded();
 }
 
 QByteArray MimeTreeText::decodeFieldValue(QByteArrayView raw) const
 {
-    // Raw 8-bit bytes first, so that GMime sees UTF-8 only; then the encoded
-    // words. A NUL would end GMime's string early: the pieces between NULs
-    // are decoded one by one and the NULs kept.
-    const QByteArray text = TextCharset::utf8OrWindows1252(raw);
-    QByteArray out;
-    const QList<QByteArray> pieces = text.split('\0');
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        if (i > 0)
-            out.append('\0');
-        char *decoded = g_mime_utils_header_decode_text(m_options, pieces[i].constData());
-        out.append(TextCharset::repairUtf8(decoded ? decoded : ""));
-        g_free(decoded);
-    }
+    // Raw 8-bit bytes first, so that the encoded words are undone in UTF-8
+    // text; the words' own bytes are converted from their charsets.
+    QByteArray out = decodeEncodedWords(TextCharset::utf8OrWindows1252(raw));
     // A field is one line, whatever its encoded words held.
     out.replace('\r', ' ');
     out.replace('\n', ' ');

@@ -166,6 +166,11 @@ QByteArray repairUtf8(QByteArrayView bytes)
 
 QByteArray decode(QByteArrayView bytes, QByteArrayView charset)
 {
+    // Labels that name no charset at all (the system's converter would take
+    // some of them for the locale's charset).
+    const QByteArray label = charset.toByteArray().trimmed().toLower();
+    if (label == "x-unknown" || label == "unknown" || label == "unknown-8bit")
+        return utf8OrWindows1252(bytes);
     if (isUtf8OrAsciiName(charset))
         return utf8OrWindows1252(bytes);
     if (isWindows1252Name(charset))

@@ -224,7 +224,8 @@ void Form1::buildControls()
     right->addWidget(button(QStringLiteral("PushButton9"), QStringLiteral("Clear List")), 3, 1);
     right->addWidget(button(QStringLiteral("PushButton19"), QStringLiteral("Remove Results Containing X")), 4, 0);
     right->addWidget(button(QStringLiteral("PushButton20"), QStringLiteral("Remove Results Not Containing X")), 4, 1);
-    right->addLayout(progressRow, 5, 0, 1, 2);
+    right->addWidget(button(QStringLiteral("PushButton26"), QStringLiteral("Save Results As CSV File")), 5, 0);
+    right->addLayout(progressRow, 6, 0, 1, 2);
     right->setColumnStretch(0, 1);
     right->setColumnStretch(1, 1);
 
@@ -272,6 +273,7 @@ void Form1::connectHandlers()
         { "PushButton15", &Form1::PushButton15_Click },
         { "PushButton6", &Form1::PushButton6_Click },
         { "PushButton12", &Form1::PushButton12_Click },
+        { "PushButton26", &Form1::PushButton26_Click },
         { "PushButton18", &Form1::PushButton18_Click },
         { "PushButton9", &Form1::PushButton9_Click },
         { "PushButton19", &Form1::PushButton19_Click },

@@ -18,7 +18,9 @@ class Form2;
 class Form3;
 class Prompts;
 class QCheckBox;
+class ProgressDisplay;
 class WindowRunHost;
+struct TextSaveOutcome;
 struct ExtractionJob;
 class QGroupBox;
 class QLineEdit;
@@ -127,6 +129,7 @@ public slots:
     // Results (results/Form1ResultsCommands.cpp)
     void PushButton6_Click();
     void PushButton12_Click();
+    void PushButton26_Click();
     void PushButton18_Click();
     void PushButton9_Click();
     void PushButton19_Click();
@@ -175,6 +178,11 @@ private:
     void sayAdded(qsizetype added);
     // Enter in the text boxes, the tab order, Ctrl+A and Ctrl+C in the lists.
     void installKeyboard();
+    // The steps both saves of the results share: the dialog (with a default
+    // extension added to a name without one, when given), the overwrite
+    // question, the writer under the busy pointer, and the closing words.
+    void saveResults(const QString &procedure, const QStringList &filters, const QString &defaultSuffix,
+        const std::function<TextSaveOutcome(const QString &path, ProgressDisplay &bar)> &write);
     // Ctrl+C in the results list: the selected rows in the clipboard layout.
     void copySelectedResults();
     // Ctrl+A in a list (its own select-all does nothing with one-row

@@ -44,7 +44,7 @@ void Form1::installKeyboard()
         button("PushButton10"), button("PushButton7"), m_text5, button("PushButton16"), button("PushButton4"),
         button("PushButton17"), button("PushButton15"), m_check14, m_check1, m_check15, m_check16, m_check17,
         m_listView2, button("PushButton6"), button("PushButton12"), button("PushButton18"), button("PushButton9"),
-        button("PushButton19"), button("PushButton20"), m_stopButton };
+        button("PushButton19"), button("PushButton20"), button("PushButton26"), m_stopButton };
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
 }

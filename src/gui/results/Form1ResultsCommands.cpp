@@ -7,11 +7,14 @@
 #include "core/filelist/ListFilters.h"
 #include "core/results/AlignedTextWriter.h"
 #include "core/results/ClipboardText.h"
+#include "core/results/CsvWriter.h"
+#include "core/results/ReportCsvTable.h"
 #include "core/results/ResultsModel.h"
 #include "gui/app/CaptionedProgressBar.h"
 #include "gui/app/Form1.h"
 #include "gui/app/StatusLine.h"
 
+#include <QFileInfo>
 #include <QTableView>
 
 // Narrowing, emptying, copying and saving the results list.
@@ -115,20 +118,19 @@ void Form1::PushButton18_Click()
     trap.step(110, [&] { progressBar().setCaption(QStringLiteral("Progress Bar")); });
 }
 
-void Form1::PushButton6_Click()
+void Form1::saveResults(const QString &procedure, const QStringList &filters, const QString &defaultSuffix,
+    const std::function<TextSaveOutcome(const QString &path, ProgressDisplay &bar)> &write)
 {
     LongCommand command(*this);
     if (!command.started())
         return;
-    ErrorTrap trap(prompts(), QStringLiteral("Form1.PushButton6_Click"));
+    ErrorTrap trap(prompts(), procedure);
     QString path;
-    // No default extension: the name is used exactly as typed.
-    trap.step(100, [&] {
-        path = prompts().saveFile(
-            QStringLiteral("Save"), { QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*.*)") });
-    });
+    trap.step(100, [&] { path = prompts().saveFile(QStringLiteral("Save"), filters); });
     if (path.isEmpty())
         return;
+    if (!defaultSuffix.isEmpty() && QFileInfo(path).suffix().isEmpty())
+        path += defaultSuffix;
     bool overwrite = true;
     const bool asked = trap.step(104, [&] {
         if (PathTools::FileExists(path))
@@ -141,7 +143,7 @@ void Form1::PushButton6_Click()
     TextSaveOutcome outcome;
     trap.step(108, [&] {
         ProgressBarDisplay bar(progressBar());
-        outcome = SaveListviewProperlySpaced(results(), path, &bar, prompts());
+        outcome = write(path, bar);
     });
     trap.step(110, [&] { setBusyPointer(false); });
     if (outcome.stopped) {
@@ -158,4 +160,25 @@ void Form1::PushButton6_Click()
                 + CountText::counted(outcome.rowsWritten, QStringLiteral("row"), QStringLiteral("rows")));
         prompts().info(QStringLiteral("Done."));
     });
+}
+
+// Save Results As Text File: no default extension, the name is used
+// exactly as typed.
+void Form1::PushButton6_Click()
+{
+    saveResults(QStringLiteral("Form1.PushButton6_Click"),
+        { QStringLiteral("Text Files (*.txt)"), QStringLiteral("All Files (*.*)") }, QString(),
+        [&](const QString &path, ProgressDisplay &bar) {
+            return SaveListviewProperlySpaced(results(), path, &bar, prompts());
+        });
+}
+
+// Save Results As CSV File: ".csv" is added to a name without an
+// extension.
+void Form1::PushButton26_Click()
+{
+    saveResults(QStringLiteral("Form1.PushButton26_Click"), { QStringLiteral("CSV Files (*.csv)") },
+        QStringLiteral(".csv"), [&](const QString &path, ProgressDisplay &bar) {
+            return CsvWriter::save(ReportCsvTable(results()), path, &bar, prompts());
+        });
 }
