@@ -1,0 +1,36 @@
+# Fails the configuration when a target that must stay free of window
+# libraries (the core library, the core tests) links Qt Widgets or Qt Gui,
+# directly or through any library it links. The linker drops unused
+# libraries, so what a binary loads cannot show this alone.
+
+function(_tollervane_collect_links target out)
+  set(seen ${${out}})
+  foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+    get_target_property(links ${target} ${property})
+    if(NOT links)
+      continue()
+    endif()
+    foreach(link ${links})
+      if(link IN_LIST seen)
+        continue()
+      endif()
+      list(APPEND seen ${link})
+      if(TARGET ${link})
+        _tollervane_collect_links(${link} seen)
+      endif()
+    endforeach()
+  endforeach()
+  set(${out} ${seen} PARENT_SCOPE)
+endfunction()
+
+function(tollervane_require_window_free)
+  foreach(target ${ARGN})
+    set(links "")
+    _tollervane_collect_links(${target} links)
+    foreach(forbidden Qt6::Widgets Qt6::Gui Qt::Widgets Qt::Gui)
+      if(forbidden IN_LIST links)
+        message(FATAL_ERROR "${target} links ${forbidden}: the core library and its tests must not use a window library")
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
