@@ -83,6 +83,8 @@ private slots:
             << QByteArray("Subject: abcd ef\n\nx\n");
         QTest::newRow("UTF-8 character split across two words")
             << QByteArray("Subject: =?UTF-8?B?w6?= =?UTF-8?B?k=?=\n\nx\n") << QByteArray("Subject: \xC3\xA9\n\nx\n");
+        QTest::newRow("a value's own trailing blanks stay")
+            << QByteArray("Subject: also\r\n document \r\n\r\nx\n") << QByteArray("Subject: also document \n\nx\n");
         QTest::newRow("split character, padded B words")
             << QByteArray("Subject: =?UTF-8?B?TWFsbcM=?= =?utf-8?b?tg==?=\n\nx\n")
             << QByteArray("Subject: Malm\xC3\xB6\n\nx\n");

@@ -51,6 +51,21 @@ QByteArray trimmedBlanks(QByteArrayView text)
     return text.sliced(begin, end - begin).toByteArray();
 }
 
+} // namespace
+
+QByteArray fieldValue(QByteArrayView afterColon)
+{
+    // The blanks after the colon go; blanks at the end are part of the value.
+    qsizetype begin = 0, end = afterColon.size();
+    while (begin < end && isBlank(afterColon[begin]))
+        ++begin;
+    while (end > begin && (afterColon[end - 1] == '\r' || afterColon[end - 1] == '\n'))
+        --end;
+    return afterColon.sliced(begin, end - begin).toByteArray();
+}
+
+namespace {
+
 Line makeLine(QByteArrayView folded)
 {
     const QByteArray unfolded = unfold(folded);
@@ -62,7 +77,7 @@ Line makeLine(QByteArrayView folded)
     }
     line.isField = true;
     line.name = trimmedBlanks(QByteArrayView(unfolded).first(colon));
-    line.value = trimmedBlanks(QByteArrayView(unfolded).sliced(colon + 1));
+    line.value = fieldValue(QByteArrayView(unfolded).sliced(colon + 1));
     return line;
 }
 

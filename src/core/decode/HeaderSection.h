@@ -38,4 +38,8 @@ bool beginsWithFromLine(QByteArrayView bytes);
 // Removes the line breaks that fold a field; the blanks after them stay.
 QByteArray unfold(QByteArrayView value);
 
+// A field's value as the text after its colon gives it: without the blanks
+// after the colon and the line end, its own trailing blanks kept.
+QByteArray fieldValue(QByteArrayView afterColon);
+
 } // namespace HeaderSection

@@ -201,7 +201,7 @@ void MimeTreeText::appendEnclosedMessage(GMimeMessage *message, int depth)
     std::stable_sort(
         headers.begin(), headers.end(), [](const HeaderEntry &a, const HeaderEntry &b) { return a.offset < b.offset; });
     for (const HeaderEntry &header : headers) {
-        const QByteArray value = decodeFieldValue(HeaderSection::unfold(header.rawValue).trimmed());
+        const QByteArray value = decodeFieldValue(HeaderSection::fieldValue(HeaderSection::unfold(header.rawValue)));
         appendLine(TextCharset::repairUtf8(header.name) + ": " + value);
     }
     appendLine({});
