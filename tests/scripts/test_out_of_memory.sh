@@ -7,7 +7,10 @@
 set -euo pipefail
 build=$1
 drive="$build/tools/driver/tollervane-drive"
-if ldd "$drive" | grep -q libasan; then echo "sanitizer build: skipped"; exit 77; fi
+# Read whole first: grep -q stopping early would end ldd with SIGPIPE, which
+# pipefail turns into a false answer.
+libraries=$(ldd "$drive")
+if grep -q libasan <<<"$libraries"; then echo "sanitizer build: skipped"; exit 77; fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 truncate -s 1G "$work/big.eml"

@@ -218,14 +218,19 @@ void Form1::buildControls()
     right->addWidget(m_frame2, 0, 0, 1, 2);
     right->addWidget(m_listView2, 1, 0, 1, 2);
     right->setRowStretch(1, 1);
-    right->addWidget(button(QStringLiteral("PushButton6"), QStringLiteral("Save Results As Text File")), 2, 0);
-    right->addWidget(button(QStringLiteral("PushButton12"), QStringLiteral("Save Results As Excel File")), 2, 1);
+    // The three saves share a row, so that the rows line up with the left
+    // column's as they always have.
+    auto *saves = new QHBoxLayout;
+    saves->setSpacing(6);
+    saves->addWidget(button(QStringLiteral("PushButton6"), QStringLiteral("Save Results As Text File")), 3);
+    saves->addWidget(button(QStringLiteral("PushButton12"), QStringLiteral("Save Results As Excel File")), 3);
+    saves->addWidget(button(QStringLiteral("PushButton26"), QStringLiteral("Save Results As CSV File")), 3);
+    right->addLayout(saves, 2, 0, 1, 2);
     right->addWidget(button(QStringLiteral("PushButton18"), QStringLiteral("Copy Results To Clipboard")), 3, 0);
     right->addWidget(button(QStringLiteral("PushButton9"), QStringLiteral("Clear List")), 3, 1);
     right->addWidget(button(QStringLiteral("PushButton19"), QStringLiteral("Remove Results Containing X")), 4, 0);
     right->addWidget(button(QStringLiteral("PushButton20"), QStringLiteral("Remove Results Not Containing X")), 4, 1);
-    right->addWidget(button(QStringLiteral("PushButton26"), QStringLiteral("Save Results As CSV File")), 5, 0);
-    right->addLayout(progressRow, 6, 0, 1, 2);
+    right->addLayout(progressRow, 5, 0, 1, 2);
     right->setColumnStretch(0, 1);
     right->setColumnStretch(1, 1);
 
