@@ -10,7 +10,21 @@ namespace LibraryInit {
 void gmime()
 {
     static std::once_flag once;
-    std::call_once(once, [] { g_mime_init(); });
+    std::call_once(once, [] {
+        g_mime_init();
+        // GLib makes each type's class the first time an object of it is
+        // made, under locks of its own. Made here, once, every class the
+        // decoder meets is there before any thread decodes, so no thread
+        // sees another still setting one up.
+        for (const GType type : { GMIME_TYPE_OBJECT, GMIME_TYPE_PART, GMIME_TYPE_TEXT_PART, GMIME_TYPE_MULTIPART,
+                 GMIME_TYPE_MULTIPART_ENCRYPTED, GMIME_TYPE_MULTIPART_SIGNED, GMIME_TYPE_MESSAGE,
+                 GMIME_TYPE_MESSAGE_PART, GMIME_TYPE_MESSAGE_PARTIAL, GMIME_TYPE_PARSER, GMIME_TYPE_STREAM_MEM,
+                 GMIME_TYPE_STREAM_NULL, GMIME_TYPE_STREAM_FILTER, GMIME_TYPE_DATA_WRAPPER, GMIME_TYPE_CONTENT_TYPE,
+                 GMIME_TYPE_CONTENT_DISPOSITION, GMIME_TYPE_PARAM_LIST, GMIME_TYPE_HEADER_LIST, GMIME_TYPE_FILTER_BASIC,
+                 GMIME_TYPE_FILTER_CHARSET }) {
+            g_type_class_ref(type); // kept for the life of the program
+        }
+    });
 }
 
 void libxml()
