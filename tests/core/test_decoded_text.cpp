@@ -439,6 +439,12 @@ private slots:
             // The bound catches a hang, not a slow step.
             QVERIFY2(clock.elapsed() < 15000, qPrintable(QString::number(clock.elapsed())));
             QVERIFY(TextCharset::isValidUtf8(file.text));
+#ifdef TOLLERVANE_SANITIZED
+            // Instrumented, the large rows can run past the time limit and
+            // fall back; what they then give is checked below all the same.
+            if (fellBack == 0 && file.fellBack)
+                fellBack = -1;
+#endif
             if (fellBack >= 0)
                 QCOMPARE(file.fellBack, fellBack == 1);
             QVERIFY(file.text.contains(mustContain));
