@@ -57,7 +57,7 @@ void TestGoldenExtractions::extraction()
     QFETCH(QString, folder);
     const QByteArray jobText = readAll(folder + QStringLiteral("/job.json"));
     QJsonParseError error;
-    const QJsonObject spec = QJsonDocument::fromJson(jobText, &error).object();
+    const QJsonObject caseFile = QJsonDocument::fromJson(jobText, &error).object();
     QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString()));
 
     const QString previous = QDir::currentPath();
@@ -71,13 +71,13 @@ void TestGoldenExtractions::extraction()
             messages.append(prompt.value(QStringLiteral("text")).toString());
     });
     ModelRunHost host(prompts);
-    for (const QJsonValue &file : spec.value(QStringLiteral("files")).toArray())
+    for (const QJsonValue &file : caseFile.value(QStringLiteral("files")).toArray())
         host.files.append(file.toString());
-    host.duplicatesRemoved = spec.value(QStringLiteral("removeDuplicates")).toBool();
-    host.sourceShown = spec.value(QStringLiteral("showSource")).toBool();
+    host.duplicatesRemoved = caseFile.value(QStringLiteral("removeDuplicates")).toBool();
+    host.sourceShown = caseFile.value(QStringLiteral("showSource")).toBool();
 
-    ExtractionJob job = ExtractionJob::fromJson(spec);
-    const QString setsFile = spec.value(QStringLiteral("setsFile")).toString();
+    ExtractionJob job = ExtractionJob::fromJson(caseFile);
+    const QString setsFile = caseFile.value(QStringLiteral("setsFile")).toString();
     if (!setsFile.isEmpty())
         LoadSetItemsFromFile(job.sets, setsFile, prompts);
 
