@@ -7,6 +7,7 @@
 #include <pcre2.h>
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -88,6 +89,32 @@ PatternMatcher::PatternMatcher(const QString &pattern, TextKind kind)
         compileBytes(pattern);
 }
 
+bool PatternMatcher::keep(pcre2_code_8 *code, int errorCode, size_t errorAt, const std::vector<qsizetype> &typedOffset)
+{
+    if (!code) {
+        PCRE2_UCHAR text[256];
+        pcre2_get_error_message(errorCode, text, sizeof text);
+        m_error = QString::fromLatin1(reinterpret_cast<const char *>(text));
+        m_errorOffset = typedOffset[std::min<size_t>(errorAt, typedOffset.size() - 1)];
+        return false;
+    }
+    m_compiled = std::make_unique<Compiled>(code);
+    return true;
+}
+
+std::optional<uint32_t> PatternMatcher::requiredUnit(const pcre2_code_8 *code)
+{
+    uint32_t type = 0;
+    uint32_t unit = 0;
+    if (pcre2_pattern_info(code, PCRE2_INFO_LASTCODETYPE, &type) == 0 && type == 1)
+        pcre2_pattern_info(code, PCRE2_INFO_LASTCODEUNIT, &unit);
+    else if (pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODETYPE, &type) == 0 && type == 1)
+        pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODEUNIT, &unit);
+    else
+        return std::nullopt;
+    return unit;
+}
+
 void PatternMatcher::compileBytes(const QString &pattern)
 {
     // The 8-bit pattern; a character outside Latin-1 becomes a part that
@@ -114,30 +141,17 @@ void PatternMatcher::compileBytes(const QString &pattern)
     pcre2_code *code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(bytes.constData()), PCRE2_SIZE(bytes.size()),
         PCRE2_CASELESS | PCRE2_NEVER_UTF | PCRE2_NEVER_UCP, &errorCode, &errorAt, compileContext);
     pcre2_compile_context_free(compileContext);
-    if (!code) {
-        PCRE2_UCHAR text[256];
-        pcre2_get_error_message(errorCode, text, sizeof text);
-        m_error = QString::fromLatin1(reinterpret_cast<const char *>(text));
-        m_errorOffset = typedOffset[std::min<size_t>(errorAt, typedOffset.size() - 1)];
+    if (!keep(code, errorCode, errorAt, typedOffset))
         return;
-    }
-    m_compiled = std::make_unique<Compiled>(code);
 
     // The literal byte a match must hold: the last one the engine requires,
     // else the fixed first one. A line end can never be within a line, so
     // it is not taken.
-    uint32_t type = 0;
-    uint32_t unit = 0;
-    if (pcre2_pattern_info(code, PCRE2_INFO_LASTCODETYPE, &type) == 0 && type == 1)
-        pcre2_pattern_info(code, PCRE2_INFO_LASTCODEUNIT, &unit);
-    else if (pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODETYPE, &type) == 0 && type == 1)
-        pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODEUNIT, &unit);
-    else
-        type = 0;
-    if (type == 1 && unit < 256 && unit != '\r' && unit != '\n') {
-        m_required = int(unit);
-        const unsigned char flipped = latin1Tables()[256 + unit];
-        m_requiredOther = flipped != unit ? int(flipped) : -1;
+    const std::optional<uint32_t> unit = requiredUnit(code);
+    if (unit && *unit < 256 && *unit != '\r' && *unit != '\n') {
+        m_required = int(*unit);
+        const unsigned char flipped = latin1Tables()[256 + *unit];
+        m_requiredOther = flipped != *unit ? int(flipped) : -1;
     }
 }
 
@@ -167,31 +181,18 @@ void PatternMatcher::compileUnicode(const QString &pattern)
     PCRE2_SIZE errorAt = 0;
     pcre2_code *code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(bytes.constData()), PCRE2_SIZE(bytes.size()),
         PCRE2_UTF | PCRE2_UCP | PCRE2_CASELESS | PCRE2_MATCH_INVALID_UTF, &errorCode, &errorAt, nullptr);
-    if (!code) {
-        PCRE2_UCHAR text[256];
-        pcre2_get_error_message(errorCode, text, sizeof text);
-        m_error = QString::fromLatin1(reinterpret_cast<const char *>(text));
-        m_errorOffset = typedOffset[std::min<size_t>(errorAt, typedOffset.size() - 1)];
+    if (!keep(code, errorCode, errorAt, typedOffset))
         return;
-    }
-    m_compiled = std::make_unique<Compiled>(code);
 
     // A byte every match holds can be looked for first only when no other
     // character is the same in another letter case: ASCII digits, signs and
     // blanks. A letter is left out (caseless Unicode matching pairs 'k' with
     // the Kelvin sign, 's' with the long s, and so on), and so is a byte of a
     // longer character.
-    uint32_t type = 0;
-    uint32_t unit = 0;
-    if (pcre2_pattern_info(code, PCRE2_INFO_LASTCODETYPE, &type) == 0 && type == 1)
-        pcre2_pattern_info(code, PCRE2_INFO_LASTCODEUNIT, &unit);
-    else if (pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODETYPE, &type) == 0 && type == 1)
-        pcre2_pattern_info(code, PCRE2_INFO_FIRSTCODEUNIT, &unit);
-    else
-        type = 0;
-    const bool isLetter = (unit | 0x20) >= 'a' && (unit | 0x20) <= 'z';
-    if (type == 1 && unit < 0x80 && !isLetter && unit != '\r' && unit != '\n')
-        m_required = int(unit);
+    const std::optional<uint32_t> unit = requiredUnit(code);
+    const bool isLetter = unit && (*unit | 0x20) >= 'a' && (*unit | 0x20) <= 'z';
+    if (unit && *unit < 0x80 && !isLetter && *unit != '\r' && *unit != '\n')
+        m_required = int(*unit);
 }
 
 qsizetype PatternMatcher::nextCandidate(QByteArrayView text, qsizetype from) const

@@ -5,7 +5,13 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
+
+struct pcre2_real_code_8;
+using pcre2_code_8 = pcre2_real_code_8;
 
 // A typed text taken as a regular expression (PCRE2, 8-bit: each byte one
 // character), matched ignoring case with the same Latin-1 letter pairs as
@@ -70,6 +76,12 @@ private:
 
     void compileBytes(const QString &pattern);
     void compileUnicode(const QString &pattern);
+    // Takes a compiled pattern, or the compiler's message and the offset in
+    // the typed text (typedOffset: per pattern byte) when it failed.
+    bool keep(pcre2_code_8 *code, int errorCode, size_t errorAt, const std::vector<qsizetype> &typedOffset);
+    // The one code unit every match holds (the last required, else the
+    // fixed first), if the pattern has one.
+    static std::optional<uint32_t> requiredUnit(const pcre2_code_8 *code);
 
     TextKind m_kind = TextKind::Bytes;
     std::unique_ptr<Compiled> m_compiled;
