@@ -578,9 +578,14 @@ private slots:
         unzip.start(QStringLiteral("unzip"), { QStringLiteral("-p"), workbook });
         QVERIFY(unzip.waitForFinished(30000));
         QVERIFY(QString::fromUtf8(unzip.readAllStandardOutput()).contains(expected[1]));
-        if (qEnvironmentVariableIsSet("TOLLERVANE_KEEP_WORKBOOK"))
-            return;
-        QFile::remove(workbook);
+        if (!qEnvironmentVariableIsSet("TOLLERVANE_KEEP_WORKBOOK"))
+            QFile::remove(workbook);
+
+        // The removals fold letter case as the decoded search does, one
+        // character for one: dotted capital I is "i" there.
+        app.run(textAnswer(QStringLiteral("\u0130 MALM\u00d6")));
+        app.run(R"({"click":"PushButton20"})");
+        QCOMPARE(app.rows(QStringLiteral("ListView2")), column({ expected[1] }));
     }
 
     // The CSV save writes what the list shows, in every layout and kind of

@@ -4,6 +4,7 @@
 #include "core/app/PathTools.h"
 #include "core/app/Prompts.h"
 #include "core/app/StopRequest.h"
+#include "core/extract/ListviewContainsUtf8Text.h"
 #include "core/filelist/ListFilters.h"
 #include "core/results/AlignedTextWriter.h"
 #include "core/results/ClipboardText.h"
@@ -26,8 +27,9 @@ using ListFilter = void (*)(ReportModel &, const QString &);
 // The two text filters of the results: the input box comes first, then an
 // empty list is reported; the layout of the first row decides whether the
 // only column or the second (the result, not its source path) is examined.
-void removeResults(
-    Form1 &form, const QString &procedure, const QString &prompt, ListFilter oneColumn, ListFilter twoColumns)
+// Decoded results are compared as the decoded searches compare them.
+void removeResults(Form1 &form, const QString &procedure, const QString &prompt, bool containing, ListFilter oneColumn,
+    ListFilter twoColumns)
 {
     ErrorTrap trap(form.prompts(), procedure);
     QString answer;
@@ -47,7 +49,9 @@ void removeResults(
     if (!empty) {
         trap.step(108, [&] {
             ResultsModel &results = form.results();
-            if (results.size() > 0)
+            if (results.textKind() == TextKind::Unicode)
+                results.removeRowsAscending(ResultRowsContainingUtf8Text(results, answer, containing));
+            else if (results.size() > 0)
                 (results.hasSecondColumn(0) ? twoColumns : oneColumn)(results, answer);
         });
     }
@@ -59,13 +63,14 @@ void removeResults(
 void Form1::PushButton19_Click()
 {
     removeResults(*this, QStringLiteral("Form1.PushButton19_Click"),
-        QStringLiteral("Remove results containing this text: "), RemoveRowsContaining, RemoveSecondColumnContaining);
+        QStringLiteral("Remove results containing this text: "), true, RemoveRowsContaining,
+        RemoveSecondColumnContaining);
 }
 
 void Form1::PushButton20_Click()
 {
     removeResults(*this, QStringLiteral("Form1.PushButton20_Click"),
-        QStringLiteral("Remove results not containing this text: "), RemoveRowsNotContaining,
+        QStringLiteral("Remove results not containing this text: "), false, RemoveRowsNotContaining,
         RemoveSecondColumnNotContaining);
 }
 
