@@ -24,6 +24,13 @@ void gmime()
                  GMIME_TYPE_FILTER_CHARSET }) {
             g_type_class_ref(type); // kept for the life of the program
         }
+        // The parser reads 8-bit header bytes through converters to its
+        // fallback charsets, opening and closing one each time; the C
+        // library unloads a converter's module once nobody holds it, so
+        // every such header loaded the module again. One converter of each
+        // held for the life of the program keeps them loaded.
+        for (const char *charset : { "windows-1252", "iso-8859-1" })
+            g_mime_iconv_open("UTF-8", charset);
     });
 }
 

@@ -4,8 +4,10 @@
 
 #include "core/decode/GMimeIncludes.h"
 
+#include <QHash>
 #include <array>
 #include <cerrno>
+#include <cstring>
 
 namespace TextCharset {
 
@@ -120,11 +122,68 @@ QByteArray convertWithIconv(iconv_t cd, QByteArrayView bytes)
     return isValidUtf8(out) ? out : repairUtf8(out);
 }
 
+// The converters this thread has opened, by charset label, kept open for
+// the thread's life. Opening one costs a module lookup, and the C library
+// unloads a converter's module soon after its last user closes it: opening
+// and closing one per message part loaded and unloaded the same module
+// thousands of times a run.
+class ConverterCache
+{
+public:
+    ~ConverterCache() { clear(); }
+
+    // A converter to UTF-8 from label, in its initial state, or none when
+    // the system has no such charset.
+    iconv_t get(const QByteArray &label)
+    {
+        const auto found = m_converters.constFind(label);
+        if (found != m_converters.cend()) {
+            if (*found != iconv_t(-1))
+                iconv(*found, nullptr, nullptr, nullptr, nullptr);
+            return *found;
+        }
+        // Mail may name any number of labels; a few dozen are ever real.
+        if (m_converters.size() >= MaxConverters)
+            clear();
+        LibraryInit::gmime();
+        const iconv_t cd = g_mime_iconv_open("UTF-8", label.constData());
+        m_converters.insert(label, cd);
+        return cd;
+    }
+
+private:
+    static constexpr qsizetype MaxConverters = 64;
+
+    void clear()
+    {
+        for (const iconv_t cd : std::as_const(m_converters)) {
+            if (cd != iconv_t(-1))
+                g_mime_iconv_close(cd);
+        }
+        m_converters.clear();
+    }
+
+    QHash<QByteArray, iconv_t> m_converters;
+};
+
+// True when the eight bytes at p are all ASCII.
+bool asciiWord(const char *p)
+{
+    quint64 word;
+    std::memcpy(&word, p, sizeof word);
+    return (word & 0x8080808080808080ULL) == 0;
+}
+
 } // namespace
 
 bool isValidUtf8(QByteArrayView bytes)
 {
     for (qsizetype i = 0; i < bytes.size();) {
+        // Mail is mostly ASCII: skip it eight bytes at a time.
+        if (i + 8 <= bytes.size() && asciiWord(bytes.data() + i)) {
+            i += 8;
+            continue;
+        }
         const qsizetype n = validSequenceAt(bytes, i);
         if (n == 0)
             return false;
@@ -175,14 +234,11 @@ QByteArray decode(QByteArrayView bytes, QByteArrayView charset)
         return utf8OrWindows1252(bytes);
     if (isWindows1252Name(charset))
         return fromWindows1252(bytes);
-    LibraryInit::gmime();
-    const QByteArray name = charset.toByteArray().trimmed();
-    iconv_t cd = g_mime_iconv_open("UTF-8", name.constData());
+    thread_local ConverterCache converters;
+    const iconv_t cd = converters.get(charset.toByteArray().trimmed());
     if (cd == iconv_t(-1))
         return utf8OrWindows1252(bytes);
-    QByteArray out = convertWithIconv(cd, bytes);
-    g_mime_iconv_close(cd);
-    return out;
+    return convertWithIconv(cd, bytes);
 }
 
 QByteArray normaliseLineEnds(QByteArrayView bytes)
