@@ -3,7 +3,10 @@
 // give sound text or the plain-text fallback in bounded time and memory.
 
 #include "TempFiles.h"
+#include "core/decode/DeadlineStream.h"
+#include "core/decode/GMimeIncludes.h"
 #include "core/decode/HtmlText.h"
+#include "core/decode/LibraryInit.h"
 #include "core/decode/MessageDecoder.h"
 #include "core/decode/TextCharset.h"
 
@@ -481,6 +484,38 @@ private slots:
         const DecodedFile file = decoder.decode(manyParts(200), QStringLiteral("m.eml"), limits);
         QVERIFY(file.fellBack);
         QVERIFY(file.messages.empty());
+    }
+
+    // The parser's own reads stop once the time is up, in the stream it was
+    // given and in the substreams its parts read from: a parse that runs
+    // long gets no further bytes.
+    void parserReadsStopWhenTimeIsUp()
+    {
+        LibraryInit::gmime();
+        const QByteArray bytes = "Subject: s\n\n" + QByteArray(100, 'x') + '\n';
+        bool timeIsUp = false;
+        GMimeStream *stream = DeadlineStream::create(bytes, [&] { return timeIsUp; });
+        GMimeStream *body = g_mime_stream_substream(stream, 12, bytes.size());
+        char buffer[128];
+        QCOMPARE(g_mime_stream_read(stream, buffer, 9), ssize_t(9));
+        QCOMPARE(QByteArray(buffer, 9), QByteArray("Subject: "));
+        QCOMPARE(g_mime_stream_read(body, buffer, sizeof buffer), ssize_t(101));
+        QCOMPARE(QByteArray(buffer, 101), QByteArray(100, 'x') + '\n');
+        g_mime_stream_reset(body);
+        timeIsUp = true;
+        // The clock is asked every few reads, not at each.
+        int reads = 0;
+        while (g_mime_stream_read(body, buffer, 1) == 1)
+            QVERIFY(++reads <= 16);
+        QCOMPARE(g_mime_stream_read(stream, buffer, 1), ssize_t(-1));
+        QCOMPARE(g_mime_stream_read(body, buffer, 1), ssize_t(-1));
+        g_object_unref(body);
+
+        GMimeParser *parser = g_mime_parser_new_with_stream(stream);
+        g_object_unref(stream);
+        GMimeMessage *message = g_mime_parser_construct_message(parser, nullptr);
+        g_object_unref(parser);
+        QVERIFY(!message);
     }
 
     // The part limit counts each message of a mailbox on its own.

@@ -1,5 +1,6 @@
 #include "core/decode/LibraryInit.h"
 
+#include "core/decode/DeadlineStream.h"
 #include "core/decode/GMimeIncludes.h"
 #include <libxml/parser.h>
 
@@ -24,6 +25,7 @@ void gmime()
                  GMIME_TYPE_FILTER_CHARSET }) {
             g_type_class_ref(type); // kept for the life of the program
         }
+        g_type_class_ref(DeadlineStream::type());
         // The parser reads 8-bit header bytes through converters to its
         // fallback charsets, opening and closing one each time; the C
         // library unloads a converter's module once nobody holds it, so

@@ -1,5 +1,6 @@
 #include "core/decode/MessageDecoder.h"
 
+#include "core/decode/DeadlineStream.h"
 #include "core/decode/HeaderSection.h"
 #include "core/decode/LibraryInit.h"
 #include "core/decode/MboxSplit.h"
@@ -9,36 +10,9 @@
 #include "core/decode/GMimeIncludes.h"
 
 #include <limits>
+#include <memory>
 
 namespace {
-
-// A GMime stream over the caller's bytes without copying them: the byte
-// array borrows the data and is told not to free it.
-class BorrowedStream
-{
-public:
-    explicit BorrowedStream(QByteArrayView bytes)
-        : m_array(
-            g_byte_array_new_take(reinterpret_cast<guint8 *>(const_cast<char *>(bytes.data())), gsize(bytes.size())))
-        , m_stream(g_mime_stream_mem_new_with_byte_array(m_array))
-    {
-        g_mime_stream_mem_set_owner(GMIME_STREAM_MEM(m_stream), FALSE);
-    }
-    ~BorrowedStream()
-    {
-        g_object_unref(m_stream);
-        // Frees the array only; the data is the caller's.
-        g_byte_array_free(m_array, FALSE);
-    }
-    BorrowedStream(const BorrowedStream &) = delete;
-    BorrowedStream &operator=(const BorrowedStream &) = delete;
-
-    GMimeStream *stream() const { return m_stream; }
-
-private:
-    GByteArray *m_array;
-    GMimeStream *m_stream;
-};
 
 QByteArray withoutLineEnd(QByteArrayView line)
 {
@@ -113,8 +87,10 @@ DecodedFile MessageDecoder::decode(QByteArrayView bytes, const QString &fileName
     const std::vector<MboxSplit::Span> spans
         = mailbox ? MboxSplit::split(bytes) : std::vector<MboxSplit::Span> { MboxSplit::single(bytes) };
 
-    BorrowedStream input(bytes);
     MimeTreeText out(m_options, limits);
+    // Each read of the parser's asks the clock, so a parse that runs long ends.
+    const std::unique_ptr<GMimeStream, decltype(&g_object_unref)> input(
+        DeadlineStream::create(bytes, [&out] { return out.timeIsUp(); }), &g_object_unref);
     try {
         for (const MboxSplit::Span &span : spans) {
             out.beginMessage();
@@ -139,7 +115,7 @@ DecodedFile MessageDecoder::decode(QByteArrayView bytes, const QString &fileName
             }
             out.appendLine({});
 
-            GMimeStream *part = g_mime_stream_substream(input.stream(), span.headerStart, span.end);
+            GMimeStream *part = g_mime_stream_substream(input.get(), span.headerStart, span.end);
             GMimeParser *parser = g_mime_parser_new_with_stream(part);
             g_object_unref(part);
             g_mime_parser_set_format(parser, GMIME_FORMAT_MESSAGE);

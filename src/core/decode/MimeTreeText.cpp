@@ -1,5 +1,6 @@
 #include "core/decode/MimeTreeText.h"
 
+#include "core/decode/DeadlineStream.h"
 #include "core/decode/EncodedWords.h"
 #include "core/decode/HeaderSection.h"
 #include "core/decode/HtmlText.h"
@@ -87,9 +88,14 @@ void MimeTreeText::beginMessage()
     m_parts = 0;
 }
 
+bool MimeTreeText::timeIsUp() const
+{
+    return m_clock.elapsed() >= m_limits.maxMilliseconds;
+}
+
 void MimeTreeText::checkTime() const
 {
-    if (m_clock.elapsed() >= m_limits.maxMilliseconds)
+    if (timeIsUp())
         throw LimitExceeded();
 }
 
@@ -215,16 +221,18 @@ void MimeTreeText::appendMessageFromBytes(const QByteArray &bytes, int depth)
 {
     if (depth > m_limits.maxDepth)
         throw LimitExceeded();
-    GMimeStream *stream = g_mime_stream_mem_new_with_buffer(bytes.constData(), size_t(bytes.size()));
+    GMimeStream *stream = DeadlineStream::create(bytes, [this] { return timeIsUp(); });
     GMimeParser *parser = g_mime_parser_new_with_stream(stream);
     g_object_unref(stream);
     GMimeMessage *message = g_mime_parser_construct_message(parser, m_options);
     g_object_unref(parser);
     if (!message) {
+        checkTime();
         appendBlock(TextCharset::utf8OrWindows1252(bytes));
         return;
     }
     try {
+        checkTime();
         appendEnclosedMessage(message, depth);
     } catch (...) {
         g_object_unref(message);

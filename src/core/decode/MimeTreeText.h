@@ -44,6 +44,7 @@ public:
 
     // Throws LimitExceeded once the time is up.
     void checkTime() const;
+    bool timeIsUp() const;
 
     QByteArray takeText() { return std::move(m_text); }
 

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArrayView>
+
+#include <functional>
+
+typedef struct _GMimeStream GMimeStream;
+
+// A GMime stream over bytes the caller keeps alive, read in place (the
+// parser's parts point into them instead of copying). Every read first asks
+// timeIsUp (every few reads); once it says yes, reads fail, which ends any parse or decoding
+// still reading from the stream or its substreams: the one way to bound the
+// time the parser itself takes on a crafted message.
+namespace DeadlineStream {
+
+// A new reference. bytes and timeIsUp must outlive the stream, its
+// substreams and every object parsed from them.
+GMimeStream *create(QByteArrayView bytes, std::function<bool()> timeIsUp);
+
+// The stream's type, for setting GLib's classes up before threads use them.
+unsigned long type();
+
+} // namespace DeadlineStream
