@@ -212,6 +212,12 @@ private slots:
             << QByteArray("Subject: fwd\nContent-Type: multipart/mixed; boundary=B\n\nsee below\nFrom: x\n"
                           "Subject: inn\xC3\xA9r\nContent-Type: text/plain; charset=iso-8859-1\nX-Last: 1\n\n"
                           "body \xC3\xA9\n");
+        QTest::newRow("forwarded message attached under a name")
+            << QByteArray("Content-Type: multipart/mixed; boundary=B\n\n--B\n\nsee attached\n--B\n"
+                          "Content-Type: message/rfc822\nContent-Disposition: attachment; filename=\"old.eml\"\n\n"
+                          "Subject: old\n\nold body\n--B--\n")
+            << QByteArray("Content-Type: multipart/mixed; boundary=B\n\nsee attached\n"
+                          "Attachment: old.eml (message/rfc822)\nSubject: old\n\nold body\n");
         QTest::newRow("message/global as an enclosed message")
             << QByteArray("Content-Type: message/global\n\nSubject: g\n\ninner\n")
             << QByteArray("Content-Type: message/global\n\nSubject: g\n\ninner\n");

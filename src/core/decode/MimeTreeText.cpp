@@ -124,6 +124,18 @@ void MimeTreeText::appendObject(GMimeObject *object, int depth)
     if (GMIME_IS_MULTIPART(object))
         appendMultipart(object, depth);
     else if (GMIME_IS_MESSAGE_PART(object)) {
+        // A message sent as a named attachment (a forwarded "name.eml") is
+        // named like any attachment, then shown.
+        const char *fileName = g_mime_object_get_content_disposition_parameter(object, "filename");
+        if (!fileName)
+            fileName = g_mime_object_get_content_type_parameter(object, "name");
+        if (fileName) {
+            GMimeContentType *type = g_mime_object_get_content_type(object);
+            const QByteArray typeName = lowered(type ? g_mime_content_type_get_media_type(type) : "message") + '/'
+                + lowered(type ? g_mime_content_type_get_media_subtype(type) : "rfc822");
+            appendLine(
+                "Attachment: " + TextCharset::repairUtf8(fileName) + " (" + TextCharset::repairUtf8(typeName) + ')');
+        }
         if (GMimeMessage *message = g_mime_message_part_get_message(GMIME_MESSAGE_PART(object)))
             appendEnclosedMessage(message, depth + 1);
     } else if (GMIME_IS_PART(object))
