@@ -235,6 +235,28 @@ private slots:
         QCOMPARE(read, expected);
     }
 
+    // A counted table of decoded text: every cell, the count included, in
+    // its own column.
+    void tableList()
+    {
+        ResultsModel list;
+        list.setTextKind(TextKind::Unicode);
+        list.setColumns({ { QStringLiteral("Source Filename"), 3000 }, { QStringLiteral("name"), 2000 },
+            { QStringLiteral("address"), 2000 }, { QStringLiteral("Count"), 900 } });
+        list.setTableLayout(2, true);
+        const QByteArray name = QStringLiteral("Jörg, \"the\"\nMüller").toUtf8();
+        for (int i = 0; i < 3; ++i)
+            list.appendRow({ name, "j@example.de" }, QStringLiteral("/m/a.eml"), true, true);
+        list.appendRow({ QByteArrayView(), "x@y.z" }, QStringLiteral("/m/b.eml"), true, true);
+        const QString path = files.filePath(QStringLiteral("table.csv"));
+        QVERIFY(CsvWriter::save(ReportCsvTable(list), path, nullptr, prompts).saved);
+        const auto [read, error] = readBack(path);
+        QCOMPARE(error, QString());
+        QCOMPARE(read,
+            (Table { { "Source Filename", "name", "address", "Count" },
+                { "/m/a.eml", QString::fromUtf8(name), "j@example.de", "3" }, { "/m/b.eml", "", "x@y.z", "1" } }));
+    }
+
     void progress()
     {
         Table rows;

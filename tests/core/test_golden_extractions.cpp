@@ -20,9 +20,9 @@
 //
 // job.json holds the job's own fields (see ExtractionJob::fromJson) and
 // "files" (the listed files, relative to the folder, in list order),
-// "removeDuplicates", "showSource", and "setsFile" (a text-set file to load
-// the sets from). Paths are listed relative to the case folder, so the
-// source column does not depend on where the tree lies.
+// "removeDuplicates", "showSource", "countDuplicates", and "setsFile" (a
+// text-set file to load the sets from). Paths are listed relative to the
+// case folder, so the source column does not depend on where the tree lies.
 class TestGoldenExtractions : public QObject
 {
     Q_OBJECT
@@ -75,6 +75,7 @@ void TestGoldenExtractions::extraction()
         host.files.append(file.toString());
     host.duplicatesRemoved = caseFile.value(QStringLiteral("removeDuplicates")).toBool();
     host.sourceShown = caseFile.value(QStringLiteral("showSource")).toBool();
+    host.counted = caseFile.value(QStringLiteral("countDuplicates")).toBool();
 
     ExtractionJob job = ExtractionJob::fromJson(caseFile);
     const QString setsFile = caseFile.value(QStringLiteral("setsFile")).toString();

@@ -208,6 +208,43 @@ private slots:
         QCOMPARE(model.firstColumnText(999), QStringLiteral("y"));
     }
 
+    // A table row is kept whole, any bytes and lengths in its cells; a
+    // counted row counts its duplicates, and a row removed and found again
+    // starts over at one.
+    void tableRowsAndCounts()
+    {
+        ResultsModel model;
+        model.setColumns({ { QStringLiteral("a"), 1 }, { QStringLiteral("b"), 1 }, { QStringLiteral("Count"), 1 } });
+        model.setTableLayout(2, true);
+        QByteArray binary(300, '\x80');
+        binary[7] = '\0';
+        QVERIFY(model.appendRow({ binary, "" }, QString(), true, false));
+        QVERIFY(model.appendRow({ "", binary }, QString(), true, false));
+        QVERIFY(!model.appendRow({ binary, "" }, QString(), true, false));
+        QVERIFY(!model.appendRow({ binary, "" }, QString(), true, false));
+        QCOMPARE(model.size(), 2);
+        QCOMPARE(model.tableCell(0, 0).toByteArray(), binary);
+        QCOMPARE(model.tableCell(0, 1).size(), 0);
+        QCOMPARE(model.tableCell(1, 1).toByteArray(), binary);
+        QCOMPARE(model.cellText(0, 2), QStringLiteral("3"));
+        QCOMPARE(model.cellText(1, 2), QStringLiteral("1"));
+        QCOMPARE(model.cellKind(0, 2), ResultsModel::CellKind::Count);
+        model.removeSingleRow(0);
+        QVERIFY(model.appendRow({ binary, "" }, QString(), true, false));
+        QCOMPARE(model.cellText(1, 2), QStringLiteral("1"));
+        // With a source column, the same cells from another file are
+        // another row.
+        model.clearRows();
+        QVERIFY(!model.isTable());
+        model.setTableLayout(1, true);
+        QVERIFY(model.appendRow({ "x" }, QStringLiteral("/a"), true, true));
+        QVERIFY(model.appendRow({ "x" }, QStringLiteral("/b"), true, true));
+        QVERIFY(!model.appendRow({ "x" }, QStringLiteral("/a"), true, true));
+        QCOMPARE(model.cellText(0, 0), QStringLiteral("/a"));
+        QCOMPARE(model.cellText(0, 2), QStringLiteral("2"));
+        QCOMPARE(model.cellText(1, 2), QStringLiteral("1"));
+    }
+
     void longTextsAndEmptyTexts()
     {
         ResultsModel model;

@@ -220,8 +220,8 @@ private slots:
         };
         QVERIFY(top("PushButton1") < top("PushButton21"));
         QVERIFY(top("PushButton13") < top("PushButton2"));
-        QCOMPARE(top("PushButton17"), top("ProgressBar1"));
-        QCOMPARE(top("PushButton16"), top("PushButton19"));
+        QCOMPARE(top("PushButton25"), top("ProgressBar1"));
+        QCOMPARE(top("PushButton17"), top("PushButton19"));
     }
 
     // Tab visits every control once, in screen order: the left column top
@@ -238,18 +238,18 @@ private slots:
                 visited.append(at->objectName());
             at = at->nextInFocusChain();
         } while (at && at != start && visited.size() < 200);
-        const QStringList expected
-            = { QStringLiteral("ListView1"), QStringLiteral("PushButton1"), QStringLiteral("PushButton5"),
-                  QStringLiteral("PushButton21"), QStringLiteral("PushButton14"), QStringLiteral("PushButton3"),
-                  QStringLiteral("PushButton11"), QStringLiteral("PushButton22"), QStringLiteral("PushButton23"),
-                  QStringLiteral("PushButton13"), QStringLiteral("PushButton2"), QStringLiteral("Text1"),
-                  QStringLiteral("PushButton8"), QStringLiteral("Text2"), QStringLiteral("PushButton10"),
-                  QStringLiteral("PushButton7"), QStringLiteral("Text5"), QStringLiteral("PushButton16"),
-                  QStringLiteral("PushButton4"), QStringLiteral("PushButton17"), QStringLiteral("PushButton15"),
-                  QStringLiteral("Check14"), QStringLiteral("Check1"), QStringLiteral("Check15"),
-                  QStringLiteral("Check16"), QStringLiteral("Check17"), QStringLiteral("ListView2"),
-                  QStringLiteral("PushButton6"), QStringLiteral("PushButton12"), QStringLiteral("PushButton18"),
-                  QStringLiteral("PushButton9"), QStringLiteral("PushButton19"), QStringLiteral("PushButton20") };
+        const QStringList expected = { QStringLiteral("ListView1"), QStringLiteral("PushButton1"),
+            QStringLiteral("PushButton5"), QStringLiteral("PushButton21"), QStringLiteral("PushButton14"),
+            QStringLiteral("PushButton3"), QStringLiteral("PushButton11"), QStringLiteral("PushButton22"),
+            QStringLiteral("PushButton23"), QStringLiteral("PushButton13"), QStringLiteral("PushButton2"),
+            QStringLiteral("Text1"), QStringLiteral("PushButton8"), QStringLiteral("Text2"),
+            QStringLiteral("PushButton10"), QStringLiteral("PushButton7"), QStringLiteral("Text5"),
+            QStringLiteral("PushButton16"), QStringLiteral("PushButton4"), QStringLiteral("PushButton17"),
+            QStringLiteral("PushButton15"), QStringLiteral("PushButton25"), QStringLiteral("Text6"),
+            QStringLiteral("Check14"), QStringLiteral("Check1"), QStringLiteral("Check15"), QStringLiteral("Check16"),
+            QStringLiteral("Check17"), QStringLiteral("Check18"), QStringLiteral("ListView2"),
+            QStringLiteral("PushButton6"), QStringLiteral("PushButton12"), QStringLiteral("PushButton18"),
+            QStringLiteral("PushButton9"), QStringLiteral("PushButton19"), QStringLiteral("PushButton20") };
         QCOMPARE(visited.mid(0, expected.size()), expected);
         QCOMPARE(visited.removeDuplicates(), 0);
     }

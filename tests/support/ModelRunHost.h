@@ -6,7 +6,7 @@
 #include <QStringList>
 
 // A run's host without any window: a list of paths, a results model and
-// the two options as plain values; progress, captions and status texts are
+// the options as plain values; progress, captions and status texts are
 // recorded for the test to look at.
 class ModelRunHost : public RunHost
 {
@@ -19,6 +19,7 @@ public:
     ResultsModel results;
     bool duplicatesRemoved = false;
     bool sourceShown = false;
+    bool counted = false;
     QList<std::pair<QString, int>> columns;
     QStringList captions;
     QString status;
@@ -46,6 +47,13 @@ public:
     {
         results.appendResult(text, path, removeDuplicates, showSource, owner);
     }
+    void setTableLayout(int cells, bool countRows) override { results.setTableLayout(cells, countRows); }
+    void appendRow(
+        const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource) override
+    {
+        results.appendRow(cells, path, removeDuplicates, showSource);
+    }
+    bool countDuplicates() const override { return counted; }
     qsizetype resultCount() const override { return results.size(); }
     void setProgress(double) override { }
     void setCaption(const QString &caption) override { captions.append(caption); }

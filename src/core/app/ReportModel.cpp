@@ -36,7 +36,7 @@ QVariant ReportModel::data(const QModelIndex &index, int role) const
 
 QString ReportModel::cellPreview(qsizetype row, int column) const
 {
-    QString text = column == 0 ? firstColumnText(row) : column == 1 ? secondColumnText(row) : QString();
+    QString text = cellText(row, column);
     if (text.size() > DisplayLimit) {
         text.truncate(DisplayLimit);
         text.append(QChar(0x2026));

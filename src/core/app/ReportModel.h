@@ -38,6 +38,11 @@ public:
     virtual QString firstColumnText(qsizetype row) const = 0;
     virtual QString secondColumnText(qsizetype row) const = 0;
     virtual bool hasSecondColumn(qsizetype row) const = 0;
+    // Any column of a row as text ("" where the row has no such cell).
+    virtual QString cellText(qsizetype row, int column) const
+    {
+        return column == 0 ? firstColumnText(row) : column == 1 ? secondColumnText(row) : QString();
+    }
     // Removes the given rows (ascending, no repeats) in one pass; the other
     // rows keep their order.
     virtual void removeRowsAscending(const std::vector<qsizetype> &rows) = 0;

@@ -65,6 +65,29 @@ QByteArray MessageDecoder::plainText(QByteArrayView bytes)
     return text;
 }
 
+DecodedFile MessageDecoder::decodeHeaders(QByteArrayView bytes, const QString &fileName)
+{
+    DecodedFile result;
+    if (!HeaderSection::looksLikeMessage(bytes))
+        return result;
+    const bool mailbox
+        = !fileName.endsWith(QStringLiteral(".eml"), Qt::CaseInsensitive) && HeaderSection::beginsWithFromLine(bytes);
+    const std::vector<MboxSplit::Span> spans
+        = mailbox ? MboxSplit::split(bytes) : std::vector<MboxSplit::Span> { MboxSplit::single(bytes) };
+    MimeTreeText decoder(m_options, {});
+    for (const MboxSplit::Span &span : spans) {
+        DecodedMessage message;
+        message.separator = withoutLineEnd(bytes.sliced(span.separatorStart, span.headerStart - span.separatorStart));
+        for (const HeaderSection::Line &line :
+            HeaderSection::read(bytes.sliced(span.headerStart, span.end - span.headerStart))) {
+            if (line.isField)
+                message.fields.emplace_back(line.name, QString::fromUtf8(decoder.decodeFieldValue(line.value)));
+        }
+        result.messages.push_back(std::move(message));
+    }
+    return result;
+}
+
 DecodedFile MessageDecoder::decode(QByteArrayView bytes, const QString &fileName, const DecodeLimits &limits)
 {
     DecodedFile result;

@@ -28,6 +28,11 @@ public:
     // mailbox of several (any other name, if the file begins with "From ").
     DecodedFile decode(QByteArrayView bytes, const QString &fileName, const DecodeLimits &limits = {});
 
+    // The header fields of each message of a file, decoded and unfolded as
+    // decode() gives them, without the bodies (text stays empty). A file
+    // that is no message has no messages.
+    DecodedFile decodeHeaders(QByteArrayView bytes, const QString &fileName);
+
     // A file without a header: each line UTF-8 where valid, else windows-1252, line ends
     // made "\n".
     static QByteArray plainText(QByteArrayView bytes);

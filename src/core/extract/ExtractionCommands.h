@@ -20,5 +20,7 @@ void between(RunHost &host, ErrorTrap &trap, ExtractionJob &job);
 void textSets(RunHost &host, ErrorTrap &trap, ExtractionJob &job);
 // Text sets as patterns, or with only the matching text.
 void patternTextSets(RunHost &host, ErrorTrap &trap, const ExtractionJob &job);
+// One row per message: the values of the job's header fields.
+void headerFields(RunHost &host, ErrorTrap &trap, const ExtractionJob &job);
 
 } // namespace ExtractionCommands

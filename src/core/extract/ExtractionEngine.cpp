@@ -26,6 +26,9 @@ void ExtractionEngine::run(RunHost &host, ExtractionJob job, const QString &proc
     case Kind::Between:
         ExtractionCommands::between(host, trap, job);
         return;
+    case Kind::HeaderFields:
+        ExtractionCommands::headerFields(host, trap, job);
+        return;
     case Kind::TextSets:
         if (job.patterns || job.onlyMatching)
             ExtractionCommands::patternTextSets(host, trap, job);

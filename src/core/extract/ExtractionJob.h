@@ -20,6 +20,7 @@ struct ExtractionJob
         ByNumber,
         Between,
         TextSets,
+        HeaderFields,
     };
 
     Kind kind = Kind::AllLines;
@@ -30,6 +31,8 @@ struct ExtractionJob
     QString endMarker;
     // Text sets, in list order.
     QStringList sets;
+    // Header fields: the field names, in column order.
+    QStringList fields;
     // Texts, markers and sets are regular expressions.
     bool patterns = false;
     // Only the matching text of a line is extracted, not the whole line.
@@ -41,11 +44,15 @@ struct ExtractionJob
     TextKind textKind() const { return decoded ? TextKind::Unicode : TextKind::Bytes; }
 
     // The kind named as in job files ("all", "containing", "not-containing",
-    // "lines", "between", "sets"); false for an unknown name.
+    // "lines", "between", "sets", "fields"); false for an unknown name.
     static bool kindFromName(const QString &name, Kind &kind);
     // A job as a JSON object: {"kind": ..., "text": ..., "start": ...,
-    // "end": ..., "sets": [...], "patterns": bool, "onlyMatching": bool,
-    // "decoded": bool}.
+    // "end": ..., "sets": [...], "fields": "From, Date" or [...], "patterns":
+    // bool, "onlyMatching": bool, "decoded": bool}.
     // Throws AppFailure naming what is wrong.
     static ExtractionJob fromJson(const QJsonObject &object);
+
+    // Field names typed as a list: separated by commas, the blanks around
+    // each name dropped, empty names left out.
+    static QStringList fieldNames(const QString &typed);
 };

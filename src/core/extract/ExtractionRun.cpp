@@ -17,6 +17,14 @@ ExtractionRun::ExtractionRun(RunHost &host, TextKind kind)
         m_readAhead.setPrepare(decodedSearchText);
 }
 
+ExtractionRun::ExtractionRun(RunHost &host, TextKind kind, ReadAhead::Prepare prepare)
+    : m_host(host)
+    , m_kind(kind)
+{
+    m_clock.start();
+    m_readAhead.setPrepare(std::move(prepare));
+}
+
 bool ExtractionRun::prepare(ErrorTrap &trap, Preamble order, const InputCheck &checkInput, int &mark)
 {
     mark = 100;
@@ -82,6 +90,24 @@ bool ExtractionRun::refuseWhenNoFiles()
 
 void ExtractionRun::setUpColumns()
 {
+    const bool counted = m_host.countDuplicates() && m_host.removeDuplicates();
+    m_table = !m_tableNames.isEmpty() || counted;
+    if (m_table) {
+        m_tableSource = m_host.showSourceFilename();
+        const QStringList names = m_tableNames.isEmpty() ? QStringList { QStringLiteral("Results") } : m_tableNames;
+        QList<std::pair<QString, int>> columns;
+        if (m_tableSource)
+            columns.append({ QStringLiteral("Source Filename"), 3000 });
+        // The text columns share what the one text column has.
+        const int width = qMax(1200, (m_tableSource ? 4400 : 7000) / int(names.size()));
+        for (const QString &name : names)
+            columns.append({ name, width });
+        if (counted)
+            columns.append({ QStringLiteral("Count"), 900 });
+        m_host.setResultColumns(columns);
+        m_host.setTableLayout(int(names.size()), counted);
+        return;
+    }
     if (m_host.showSourceFilename())
         m_host.setResultColumns(
             { { QStringLiteral("Source Filename"), 3000 }, { QStringLiteral("Extraction Results"), 4400 } });
@@ -107,7 +133,15 @@ void ExtractionRun::showProcessingCaption(const QString &path)
 
 void ExtractionRun::append(QByteArrayView text, const QString &path, const QByteArray *owner)
 {
-    m_host.appendResult(text, path, m_host.removeDuplicates(), m_host.showSourceFilename(), owner);
+    if (m_table)
+        m_host.appendRow({ text }, path, m_host.removeDuplicates(), m_tableSource);
+    else
+        m_host.appendResult(text, path, m_host.removeDuplicates(), m_host.showSourceFilename(), owner);
+}
+
+void ExtractionRun::appendRow(const QList<QByteArrayView> &cells, const QString &path)
+{
+    m_host.appendRow(cells, path, m_host.removeDuplicates(), m_tableSource);
 }
 
 void ExtractionRun::forEachFile(ErrorTrap &trap, const FileStepMarks &marks, FileReader reader, const FileBody &body)

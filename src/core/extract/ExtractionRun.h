@@ -6,7 +6,9 @@
 
 #include <QByteArrayView>
 #include <QElapsedTimer>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -37,6 +39,9 @@ public:
     // kind: the text the run reads, 8-bit bytes or decoded; decoded files
     // are decoded on the reading threads.
     explicit ExtractionRun(RunHost &host, TextKind kind = TextKind::Bytes);
+    // A run whose files are turned into what its body reads by prepare, on
+    // the reading threads; its results are of the given kind.
+    ExtractionRun(RunHost &host, TextKind kind, ReadAhead::Prepare prepare);
 
     RunHost &host() { return m_host; }
 
@@ -66,8 +71,14 @@ public:
     void clearResults();
     // "No files added." when the file list is empty; returns true then.
     bool refuseWhenNoFiles();
-    // The results columns by the source-filename option.
+    // The results columns by the source-filename option. A table run (see
+    // useTable), or any run with duplicates removed and counted, lays out a
+    // table instead: the source column by the option, one column per cell,
+    // and "Count" when counted.
     void setUpColumns();
+    // Makes this run's results a table with these column names (header
+    // fields, capture groups); call before the columns are laid out.
+    void useTable(const QStringList &names) { m_tableNames = names; }
 
     // Whether row i (from 0) is still there to be processed; a row removed
     // meanwhile ends the run's loop, as does the program closing.
@@ -80,6 +91,9 @@ public:
     // The append step: both options are read at each use. A large text that
     // lies in owner (the file's buffer) is kept without a copy.
     void append(QByteArrayView text, const QString &path, const QByteArray *owner = nullptr);
+    // A table's append step: one cell per column name. The source column is
+    // the one the table was laid out with.
+    void appendRow(const QList<QByteArrayView> &cells, const QString &path);
 
     // The loop over the listed files: for each row still listed, the
     // steps of marks in their order, then body with the file's path and
@@ -102,6 +116,9 @@ private:
 
     RunHost &m_host;
     TextKind m_kind;
+    QStringList m_tableNames;
+    bool m_table = false;
+    bool m_tableSource = false;
     QElapsedTimer m_clock;
     qsizetype m_undecoded = 0;
     qsizetype m_fileCount = 0;

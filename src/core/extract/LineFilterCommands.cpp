@@ -103,6 +103,9 @@ void ExtractionCommands::patternLineFilter(RunHost &host, ErrorTrap &trap, const
                 if (!pattern.isValid()) {
                     host.prompts().info(pattern.invalidMessage(caption));
                     refused = true;
+                } else if (onlyMatching && pattern.groupCount() > 0) {
+                    // Each group of a match is a column of its own.
+                    run.useTable(pattern.groupNames());
                 }
             } else {
                 needle = TextNeedle(job.text, job.textKind());
@@ -116,6 +119,7 @@ void ExtractionCommands::patternLineFilter(RunHost &host, ErrorTrap &trap, const
         return;
 
     PatternGaveUp gaveUp;
+    QList<QByteArrayView> groups;
     run.forEachFile(
         trap, filterMarks(keepContaining), FileReader::Lines, [&](const QString &path, const QByteArray &bytes) {
             // Containing: the next hit of a literal text in the whole buffer
@@ -146,7 +150,12 @@ void ExtractionCommands::patternLineFilter(RunHost &host, ErrorTrap &trap, const
                         return;
                     }
                     PatternMatcher::Outcome outcome;
-                    if (onlyMatching) {
+                    if (onlyMatching && pattern.groupCount() > 0) {
+                        outcome = forEachMatch(pattern, line, [&](qsizetype, qsizetype) {
+                            pattern.lastGroups(line, groups);
+                            run.appendRow(groups, path);
+                        });
+                    } else if (onlyMatching) {
                         outcome = forEachMatch(pattern, line,
                             [&](qsizetype start, qsizetype end) { run.append(line.sliced(start, end - start), path); });
                     } else {

@@ -224,6 +224,57 @@ QString PatternMatcher::invalidMessage(const QString &boxCaption) const
         .arg(m_errorOffset);
 }
 
+int PatternMatcher::groupCount() const
+{
+    uint32_t count = 0;
+    if (m_compiled)
+        pcre2_pattern_info(m_compiled->code, PCRE2_INFO_CAPTURECOUNT, &count);
+    return int(count);
+}
+
+QStringList PatternMatcher::groupNames() const
+{
+    QStringList names;
+    const int count = groupCount();
+    for (int i = 1; i <= count; ++i)
+        names.append(QString::number(i));
+    if (!m_compiled)
+        return names;
+    // The name table: entries of a fixed size, each the group's number in
+    // its first two bytes, then its name, zero-ended.
+    uint32_t entries = 0;
+    uint32_t entrySize = 0;
+    PCRE2_SPTR table = nullptr;
+    pcre2_pattern_info(m_compiled->code, PCRE2_INFO_NAMECOUNT, &entries);
+    pcre2_pattern_info(m_compiled->code, PCRE2_INFO_NAMEENTRYSIZE, &entrySize);
+    pcre2_pattern_info(m_compiled->code, PCRE2_INFO_NAMETABLE, &table);
+    for (uint32_t e = 0; e < entries && table; ++e) {
+        const PCRE2_SPTR entry = table + size_t(e) * entrySize;
+        const int group = (entry[0] << 8) | entry[1];
+        if (group >= 1 && group <= count) {
+            const auto *name = reinterpret_cast<const char *>(entry + 2);
+            names[group - 1] = m_kind == TextKind::Unicode ? QString::fromUtf8(name) : QString::fromLatin1(name);
+        }
+    }
+    return names;
+}
+
+void PatternMatcher::lastGroups(QByteArrayView text, QList<QByteArrayView> &cells) const
+{
+    cells.clear();
+    if (!m_compiled)
+        return;
+    const int count = groupCount();
+    const uint32_t pairs = pcre2_get_ovector_count(m_compiled->data);
+    const PCRE2_SIZE *vector = pcre2_get_ovector_pointer(m_compiled->data);
+    for (int i = 1; i <= count; ++i) {
+        const bool took = uint32_t(i) < pairs && vector[2 * i] != PCRE2_UNSET && vector[2 * i + 1] >= vector[2 * i]
+            && vector[2 * i + 1] <= PCRE2_SIZE(text.size());
+        cells.append(took ? text.sliced(qsizetype(vector[2 * i]), qsizetype(vector[2 * i + 1] - vector[2 * i]))
+                          : QByteArrayView());
+    }
+}
+
 PatternMatcher::Outcome PatternMatcher::find(
     QByteArrayView text, qsizetype from, qsizetype &start, qsizetype &end) const
 {

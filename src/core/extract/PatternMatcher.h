@@ -3,7 +3,9 @@
 #include "core/extract/TextKind.h"
 
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -60,6 +62,14 @@ public:
         qsizetype end = 0;
         return find(text, 0, start, end);
     }
+
+    // Capture groups: how many, and each one's column name (its name for a
+    // named group, else its number), in group order.
+    int groupCount() const;
+    QStringList groupNames() const;
+    // The groups of the match find() last gave in text, one cell each (empty
+    // for a group that took no part).
+    void lastGroups(QByteArrayView text, QList<QByteArrayView> &cells) const;
 
     // A prefilter over a whole buffer: the offset of the next byte at or
     // after from that every match must hold (in either letter case), or -1

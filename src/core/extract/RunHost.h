@@ -40,6 +40,15 @@ public:
     virtual void appendResult(
         QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner)
         = 0;
+    // A table: rows of `cells` text cells, with a last count of how many
+    // times each row was found when counted. Set after clearResults.
+    virtual void setTableLayout(int cells, bool counted) = 0;
+    virtual void appendRow(
+        const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource)
+        = 0;
+    // With this and removeDuplicates, rows are counted (read when a run lays
+    // out its columns).
+    virtual bool countDuplicates() const { return false; }
     virtual qsizetype resultCount() const = 0;
     // The views learn of the rows appended so far.
     virtual void flushResults() { }

@@ -127,12 +127,15 @@ void DuplicateIndex::add(std::int32_t source, const TextPool::Ref &text)
     if (!key) {
         if (m_keys.size() >= UINT32_MAX)
             throw std::length_error("Too many distinct results");
-        m_keys.push_back(Key { text, source, 0 });
+        m_keys.push_back(Key { text, source, 0, 0 });
         m_table.insert(hash, std::uint32_t(m_keys.size() - 1));
         key = &m_keys[m_keys.size() - 1];
     }
-    if (key->count++ == 0)
+    if (key->count++ == 0) {
         ++m_live;
+        key->found = 0;
+    }
+    ++key->found;
 }
 
 void DuplicateIndex::remove(std::int32_t source, const TextPool::Ref &text)
@@ -149,6 +152,23 @@ bool DuplicateIndex::contains(std::int32_t source, QByteArrayView text)
     moveSomeKeys();
     const Key *key = findKey(hashOf(source, text), source, text);
     return key && key->count > 0;
+}
+
+bool DuplicateIndex::countIfContained(std::int32_t source, QByteArrayView text)
+{
+    moveSomeKeys();
+    Key *key = findKey(hashOf(source, text), source, text);
+    if (!key || key->count == 0)
+        return false;
+    if (key->found < UINT32_MAX)
+        ++key->found;
+    return true;
+}
+
+std::uint32_t DuplicateIndex::found(std::int32_t source, QByteArrayView text) const
+{
+    const Key *key = const_cast<DuplicateIndex *>(this)->findKey(hashOf(source, text), source, text);
+    return key && key->count > 0 ? key->found : 0;
 }
 
 void DuplicateIndex::clear()

@@ -26,6 +26,12 @@ public:
     void add(std::int32_t source, const TextPool::Ref &text);
     void remove(std::int32_t source, const TextPool::Ref &text);
     bool contains(std::int32_t source, QByteArrayView text);
+    // As contains, and when the pair is there it counts one more finding
+    // of it.
+    bool countIfContained(std::int32_t source, QByteArrayView text);
+    // How many times the pair was found while it had rows: each add and
+    // each countIfContained; 0 when it has no row.
+    std::uint32_t found(std::int32_t source, QByteArrayView text) const;
     void clear();
     // Keys with at least one row.
     std::size_t size() const { return m_live; }
@@ -36,6 +42,7 @@ private:
         TextPool::Ref text;
         std::int32_t source;
         std::uint32_t count; // rows with this key; 0 once they are all gone
+        std::uint32_t found; // findings since the key last had no row
     };
     struct Slot
     {

@@ -23,12 +23,5 @@ qsizetype ReportCsvTable::rowCount() const
 
 QString ReportCsvTable::cell(qsizetype row, int column) const
 {
-    switch (column) {
-    case 0:
-        return m_list.firstColumnText(row);
-    case 1:
-        return m_list.secondColumnText(row);
-    default:
-        return QString();
-    }
+    return m_list.cellText(row, column);
 }

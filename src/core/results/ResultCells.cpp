@@ -43,17 +43,25 @@ qsizetype ResultCells::rowCount() const
 ResultCell ResultCells::cell(qsizetype row, int column)
 {
     ResultCell cell;
-    const bool hasSource = m_list.hasSecondColumn(row);
-    const bool isText = hasSource ? column == 1 : column == 0;
-    if (isText) {
+    switch (m_list.cellKind(row, column)) {
+    case ResultsModel::CellKind::Empty:
+        return cell;
+    case ResultsModel::CellKind::Text:
         cell.kind = ResultCell::Kind::Text;
-        cell.bytes = m_list.resultBytes(row);
+        cell.bytes = m_list.cellBytes(row, column);
         cell.utf8 = m_list.textKind() == TextKind::Unicode;
         cell.characters = cell.utf8 ? utf8CharacterCount(cell.bytes) : cell.bytes.size();
         return cell;
-    }
-    if (!hasSource || column != 0)
+    case ResultsModel::CellKind::Count:
+        // Digits only: the same bytes in either kind of text.
+        m_count = QByteArray::number(m_list.foundCount(row));
+        cell.kind = ResultCell::Kind::Text;
+        cell.bytes = m_count;
+        cell.characters = m_count.size();
         return cell;
+    case ResultsModel::CellKind::Path:
+        break;
+    }
 
     // Paths are shared between the rows of one file, so a run of rows from
     // the same file hands out the same string: convert it once.

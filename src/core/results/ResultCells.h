@@ -26,8 +26,8 @@ struct ResultCell
 };
 
 // Reads the cells of the results list by row and column, the way the text
-// file, the clipboard and the workbook see them. Column 0 is a row's own
-// text (its source path in the two-column layout); column 1 is its result.
+// file, the clipboard and the workbook see them: the source path when the
+// row has one, then its text or a table's cells, then a table's count.
 // A row's path is converted once for a run of rows from the same file.
 class ResultCells
 {
@@ -49,6 +49,7 @@ private:
     const ResultsModel &m_list;
     QString m_path;
     QByteArray m_pathBytes;
+    QByteArray m_count;
     qsizetype m_pathCharacters = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "ResultsModel.h"
 
+#include "TableRow.h"
 #include "core/app/Latin1.h"
 
 #include <QTimer>
@@ -16,14 +17,69 @@ int ResultsModel::rowCount(const QModelIndex &parent) const
 
 QString ResultsModel::firstColumnText(qsizetype row) const
 {
-    const Row &r = m_rows[size_t(row)];
-    return r.source >= 0 ? m_paths[r.source] : textOf(m_pool.view(r.text));
+    return cellText(row, 0);
 }
 
 QString ResultsModel::secondColumnText(qsizetype row) const
 {
+    return cellText(row, 1);
+}
+
+void ResultsModel::setTableLayout(int cells, bool counted)
+{
+    Q_ASSERT(m_rows.size() == 0);
+    m_tableCells = qMax(0, cells);
+    m_counted = m_tableCells > 0 && counted;
+}
+
+ResultsModel::CellKind ResultsModel::cellKind(qsizetype row, int column) const
+{
+    const bool hasSource = m_rows[size_t(row)].source >= 0;
+    if (hasSource && column == 0)
+        return CellKind::Path;
+    const int k = column - (hasSource ? 1 : 0);
+    const int texts = isTable() ? m_tableCells : 1;
+    if (k >= 0 && k < texts)
+        return CellKind::Text;
+    if (m_counted && k == texts)
+        return CellKind::Count;
+    return CellKind::Empty;
+}
+
+QByteArrayView ResultsModel::tableCell(qsizetype row, int k) const
+{
+    return TableRow::cell(m_pool.view(m_rows[size_t(row)].text), k);
+}
+
+QByteArrayView ResultsModel::cellBytes(qsizetype row, int column) const
+{
+    if (cellKind(row, column) != CellKind::Text)
+        return {};
+    if (!isTable())
+        return resultBytes(row);
+    return tableCell(row, column - (m_rows[size_t(row)].source >= 0 ? 1 : 0));
+}
+
+std::uint32_t ResultsModel::foundCount(qsizetype row) const
+{
+    ensureIndex();
     const Row &r = m_rows[size_t(row)];
-    return r.source >= 0 ? textOf(m_pool.view(r.text)) : QString();
+    return m_index.found(r.source, m_pool.view(r.text));
+}
+
+QString ResultsModel::cellText(qsizetype row, int column) const
+{
+    switch (cellKind(row, column)) {
+    case CellKind::Path:
+        return m_paths[m_rows[size_t(row)].source];
+    case CellKind::Text:
+        return textOf(cellBytes(row, column));
+    case CellKind::Count:
+        return QString::number(foundCount(row));
+    case CellKind::Empty:
+        break;
+    }
+    return QString();
 }
 
 QString ResultsModel::textOf(QByteArrayView bytes) const
@@ -33,12 +89,10 @@ QString ResultsModel::textOf(QByteArrayView bytes) const
 
 QString ResultsModel::cellPreview(qsizetype row, int column) const
 {
-    const Row &r = m_rows[size_t(row)];
-    const bool isText = (column == 0 && r.source < 0) || (column == 1 && r.source >= 0);
-    if (!isText)
+    if (cellKind(row, column) != CellKind::Text)
         return ReportModel::cellPreview(row, column);
     // Only the part that is shown is converted.
-    const QByteArrayView bytes = m_pool.view(r.text);
+    const QByteArrayView bytes = cellBytes(row, column);
     if (bytes.size() <= DisplayLimit)
         return textOf(bytes);
     qsizetype shown = DisplayLimit;
@@ -116,9 +170,37 @@ bool ResultsModel::containsPair(const QString &path, QByteArrayView text) const
 bool ResultsModel::appendResult(
     QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner)
 {
+    if (isTable())
+        return appendRow({ text }, path, removeDuplicates, showSource);
     if (removeDuplicates) {
         const bool already = showSource ? containsPair(path, text) : firstColumnContains(text);
         if (already)
+            return false;
+    }
+    return appendStored(text, path, false, showSource, owner);
+}
+
+bool ResultsModel::appendRow(
+    const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource)
+{
+    Q_ASSERT(isTable());
+    TableRow::encode(m_encoded, cells);
+    return appendStored(m_encoded, path, removeDuplicates, showSource, nullptr);
+}
+
+bool ResultsModel::appendStored(
+    QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner)
+{
+    if (removeDuplicates) {
+        // A table row repeats another only when the path (with a source
+        // column) and every cell are the same.
+        std::int32_t source = -1;
+        if (showSource) {
+            const auto it = m_pathIndex.constFind(path);
+            source = it == m_pathIndex.constEnd() ? -2 : it.value();
+        }
+        ensureIndex();
+        if (source != -2 && (m_counted ? m_index.countIfContained(source, text) : m_index.contains(source, text)))
             return false;
     }
     Row row;
@@ -224,5 +306,7 @@ void ResultsModel::clearRows()
     m_pathBytes.clear();
     m_rowsByPathBytes.clear();
     m_announced = 0;
+    m_tableCells = 0;
+    m_counted = false;
     endResetModel();
 }

@@ -13,7 +13,9 @@
 #include <optional>
 
 // The results list. A row is either a text alone, or a source path (first
-// column) with a text (second column). Texts are kept as their 8-bit bytes
+// column) with a text (second column); or, in a table, an optional source
+// path, a fixed number of text cells and, when counted, how many times the
+// row was found. Texts are kept as their 8-bit bytes
 // in a pool; a row's path is an index into the paths seen since the last
 // clear. Rows appended during a command are announced to the views in
 // batches, when the event loop next runs.
@@ -30,6 +32,7 @@ public:
     QString firstColumnText(qsizetype row) const override;
     QString secondColumnText(qsizetype row) const override;
     bool hasSecondColumn(qsizetype row) const override { return m_rows[size_t(row)].source >= 0; }
+    QString cellText(qsizetype row, int column) const override;
     void removeRowsAscending(const std::vector<qsizetype> &rows) override;
     void clearRows() override;
     QString cellPreview(qsizetype row, int column) const override;
@@ -38,6 +41,23 @@ public:
     // A run sets it when it clears the list.
     void setTextKind(TextKind kind) { m_kind = kind; }
     TextKind textKind() const { return m_kind; }
+
+    // A table: rows of `cells` text cells, with a last "Count" column when
+    // counted. Set on an empty list; a cleared list has no table.
+    void setTableLayout(int cells, bool counted);
+    bool isTable() const { return m_tableCells > 0; }
+    int tableCellCount() const { return m_tableCells; }
+    bool isCounted() const { return m_counted; }
+
+    // What a column of a row holds.
+    enum class CellKind { Empty, Text, Path, Count };
+    CellKind cellKind(qsizetype row, int column) const;
+    // The bytes of a Text cell (a table's cell, or the result text).
+    QByteArrayView cellBytes(qsizetype row, int column) const;
+    // Cell k (from 0) of a table row, past the source column.
+    QByteArrayView tableCell(qsizetype row, int k) const;
+    // How many times a counted row was found, its duplicates included.
+    std::uint32_t foundCount(qsizetype row) const;
 
     // The result text of a row: the only column, or the second one.
     QByteArrayView resultBytes(qsizetype row) const { return m_pool.view(m_rows[size_t(row)].text); }
@@ -52,6 +72,10 @@ public:
     // sharing owner instead of being copied.
     bool appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
         const QByteArray *owner = nullptr);
+    // A table row: a row duplicates another when every cell is equal (and
+    // the path, with a source column). On a counted table a duplicate
+    // counts one more finding of the row it repeats.
+    bool appendRow(const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource);
     static constexpr qsizetype SharedTextSize = 1 << 20;
 
     // True when some row's first column equals the text exactly.
@@ -78,8 +102,13 @@ private:
 
     // A result's bytes as shown.
     QString textOf(QByteArrayView bytes) const;
+    bool appendStored(
+        QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner);
 
     TextKind m_kind = TextKind::Bytes;
+    int m_tableCells = 0; // 0: not a table
+    bool m_counted = false;
+    QByteArray m_encoded; // the row being appended, encoded
     TextPool m_pool;
     // Grows in fixed blocks: no reallocation of millions of rows at once.
     PagedArray<Row> m_rows;

@@ -44,12 +44,18 @@ const QString ResultsTip
     = QStringLiteral("Double-click item to remove it. Move | line to right and out of window to reveal full names.");
 const QString PatternsTip = QStringLiteral(
     "Take the texts to search for as regular expressions (ignoring case), in every extraction. Example: every "
-    "sender's address, without duplicates: type [a-z0-9._%+-]+@[a-z0-9.-]+\\.[a-z]+ in \"Extract All Lines "
-    "Containing This Text:\" and tick this, \"Extract only the matching text\" and \"Remove duplicate results\".");
+    "sender's address, once each: type ^From:.*?([a-z0-9._%+-]+@[a-z0-9.-]+\\.[a-z]+) in \"Extract All Lines "
+    "Containing This Text:\" and tick this, \"Extract only the matching text\" and \"Remove duplicate results\" "
+    "(and \"Count duplicates\" for how many messages each sent).");
 const QString OnlyMatchingTip = QStringLiteral(
-    "Containing and the text sets give each piece of a line that matches, instead of the whole line. Example: with "
-    "[a-z0-9._%+-]+@[a-z0-9.-]+\\.[a-z]+ in \"Extract All Lines Containing This Text:\", \"Texts are regular "
-    "expressions\" and \"Remove duplicate results\" ticked, every sender's address once.");
+    "Containing and the text sets give each piece of a line that matches, instead of the whole line; a pattern with "
+    "groups in parentheses gives one column per group. Example: with ^From:.*?([a-z0-9._%+-]+@[a-z0-9.-]+\\.[a-z]+) "
+    "in \"Extract All Lines Containing This Text:\", \"Texts are regular expressions\" and \"Remove duplicate "
+    "results\" ticked, every sender's address once.");
+const QString CountTip = QStringLiteral("With \"Remove duplicate results\" ticked, add a Count column: how many "
+                                        "times each result was found.");
+const QString HeaderFieldsTip
+    = QStringLiteral("One row per message with the named header fields, decoded, for example: From, Date, Subject");
 const QString DecodedTip = QStringLiteral(
     "Every extraction reads each message as a mail program shows it: encoded headers and bodies decoded, text "
     "converted from its character set, HTML as plain text and attachments as one line each, instead of the "
@@ -172,6 +178,11 @@ void Form1::buildControls()
     left->addWidget(button(QStringLiteral("PushButton17"), QStringLiteral("Help >")), row, 0, 1, 1);
     left->addWidget(button(QStringLiteral("PushButton15"), QStringLiteral("Extract Lines Containing These Text Sets")),
         row++, 1, 1, 5);
+    m_text6 = textBox(QStringLiteral("Text6"));
+    m_text6->setToolTip(HeaderFieldsTip);
+    m_text6->setPlaceholderText(QStringLiteral("From, Date, Subject"));
+    left->addWidget(button(QStringLiteral("PushButton25"), QStringLiteral("Extract Header Fields:")), row, 0, 1, 4);
+    left->addWidget(m_text6, row++, 4, 1, 2);
     for (int c = 0; c < 6; ++c)
         left->setColumnStretch(c, 1);
 
@@ -197,6 +208,10 @@ void Form1::buildControls()
     m_check17->setObjectName(QStringLiteral("Check17"));
     m_check17->setToolTip(DecodedTip);
     frameLayout->addWidget(m_check17);
+    m_check18 = new QCheckBox(QStringLiteral("Count duplicates"), m_frame2);
+    m_check18->setObjectName(QStringLiteral("Check18"));
+    m_check18->setToolTip(CountTip);
+    frameLayout->addWidget(m_check18);
 
     m_listView2 = makeReportList(this, QStringLiteral("ListView2"), ResultsTip, RowToolTips::PathColumn::FirstOfTwo);
     m_listView2->setModel(m_results);
@@ -249,7 +264,7 @@ void Form1::buildControls()
     const QList<QPushButton *> buttons = findChildren<QPushButton *>();
     for (QPushButton *b : buttons)
         b->setMinimumHeight(27);
-    for (QLineEdit *t : { m_text1, m_text2, m_text5 })
+    for (QLineEdit *t : { m_text1, m_text2, m_text5, m_text6 })
         t->setMinimumHeight(27);
     m_progressBar->setMinimumHeight(27);
 
@@ -288,6 +303,7 @@ void Form1::connectHandlers()
         { "PushButton16", &Form1::PushButton16_Click },
         { "PushButton17", &Form1::PushButton17_Click },
         { "PushButton23", &Form1::PushButton23_Click },
+        { "PushButton25", &Form1::PushButton25_Click },
     };
     for (const Binding &binding : bindings) {
         auto *b = findChild<QPushButton *>(QString::fromLatin1(binding.name));
@@ -299,6 +315,8 @@ void Form1::connectHandlers()
     connect(m_check15, &QCheckBox::toggled, this, &Form1::Check15_Click);
     connect(m_check16, &QCheckBox::toggled, this, &Form1::Check16_Click);
     connect(m_check17, &QCheckBox::toggled, this, &Form1::Check17_Click);
+    connect(m_check18, &QCheckBox::toggled, this, &Form1::Check18_Click);
+    connect(m_text6, &QLineEdit::textChanged, this, &Form1::Text6_Change);
     connect(m_text1, &QLineEdit::textChanged, this, &Form1::Text1_Change);
     connect(m_text2, &QLineEdit::textChanged, this, &Form1::Text2_Change);
     connect(m_text5, &QLineEdit::textChanged, this, &Form1::Text5_Change);
@@ -357,6 +375,8 @@ void Form1::Form_Load()
     trap.step(128, [&] { restoreCheckBox(m_check15, QStringLiteral("Check15")); });
     trap.step(130, [&] { restoreCheckBox(m_check16, QStringLiteral("Check16")); });
     trap.step(132, [&] { restoreCheckBox(m_check17, QStringLiteral("Check17")); });
+    trap.step(134, [&] { m_text6->setText(settings().read(QStringLiteral("Text6"))); });
+    trap.step(136, [&] { restoreCheckBox(m_check18, QStringLiteral("Check18")); });
     m_listView1->setColumnWidth(0, ReportModel::twipsToPixels(6700));
     installInteractionAids();
 }
@@ -450,6 +470,18 @@ void Form1::Check17_Click()
     });
 }
 
+void Form1::Check18_Click()
+{
+    runUntrapped([&] {
+        settings().save(QStringLiteral("Check18"), m_check18->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    });
+}
+
+void Form1::Text6_Change()
+{
+    runUntrapped([&] { settings().save(QStringLiteral("Text6"), m_text6->text()); });
+}
+
 void Form1::Text1_Change()
 {
     runUntrapped([&] { settings().save(QStringLiteral("Text1"), m_text1->text()); });
@@ -463,6 +495,11 @@ void Form1::Text2_Change()
 void Form1::Text5_Change()
 {
     runUntrapped([&] { settings().save(QStringLiteral("Text5"), m_text5->text()); });
+}
+
+bool Form1::countDuplicates() const
+{
+    return m_check18->isChecked();
 }
 
 bool Form1::removeDuplicates() const

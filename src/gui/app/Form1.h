@@ -64,6 +64,7 @@ public:
     bool onlyMatchingText() const;
     // Files are read decoded, as a mail program shows them.
     bool readDecoded() const;
+    bool countDuplicates() const;
 
     // The results list's view (switched off during some runs).
     QTableView &resultsView() { return *m_listView2; }
@@ -125,6 +126,7 @@ public slots:
     void PushButton7_Click();
     void PushButton4_Click();
     void PushButton15_Click();
+    void PushButton25_Click();
 
     // Results (results/Form1ResultsCommands.cpp)
     void PushButton6_Click();
@@ -152,6 +154,8 @@ public slots:
     void Text1_Change();
     void Text2_Change();
     void Text5_Change();
+    void Text6_Change();
+    void Check18_Click();
 
 signals:
     // Emitted once the window has closed; the program ends then.
@@ -201,9 +205,11 @@ private:
     QCheckBox *m_check15 = nullptr;
     QCheckBox *m_check16 = nullptr;
     QCheckBox *m_check17 = nullptr;
+    QCheckBox *m_check18 = nullptr;
     QLineEdit *m_text1 = nullptr;
     QLineEdit *m_text2 = nullptr;
     QLineEdit *m_text5 = nullptr;
+    QLineEdit *m_text6 = nullptr;
     QGroupBox *m_frame2 = nullptr;
     CaptionedProgressBar *m_progressBar = nullptr;
     QPushButton *m_stopButton = nullptr;

@@ -36,15 +36,17 @@ void Form1::installKeyboard()
     connect(m_text1, &QLineEdit::returnPressed, button("PushButton2"), &QPushButton::click);
     connect(m_text2, &QLineEdit::returnPressed, button("PushButton8"), &QPushButton::click);
     connect(m_text5, &QLineEdit::returnPressed, button("PushButton7"), &QPushButton::click);
+    connect(m_text6, &QLineEdit::returnPressed, button("PushButton25"), &QPushButton::click);
 
     // Left column top to bottom, row by row left to right, then the right.
     const QList<QWidget *> order = { m_listView1, button("PushButton1"), button("PushButton5"), button("PushButton21"),
         button("PushButton14"), button("PushButton3"), button("PushButton11"), button("PushButton22"),
         button("PushButton23"), button("PushButton13"), button("PushButton2"), m_text1, button("PushButton8"), m_text2,
         button("PushButton10"), button("PushButton7"), m_text5, button("PushButton16"), button("PushButton4"),
-        button("PushButton17"), button("PushButton15"), m_check14, m_check1, m_check15, m_check16, m_check17,
-        m_listView2, button("PushButton6"), button("PushButton12"), button("PushButton18"), button("PushButton9"),
-        button("PushButton19"), button("PushButton20"), button("PushButton26"), m_stopButton };
+        button("PushButton17"), button("PushButton15"), button("PushButton25"), m_text6, m_check14, m_check1, m_check15,
+        m_check16, m_check17, m_check18, m_listView2, button("PushButton6"), button("PushButton12"),
+        button("PushButton18"), button("PushButton9"), button("PushButton19"), button("PushButton20"),
+        button("PushButton26"), m_stopButton };
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order[i], order[i + 1]);
 }

@@ -68,6 +68,16 @@ void Form1::PushButton7_Click()
     runExtraction(host, job, QStringLiteral("Form1.PushButton7_Click"));
 }
 
+// Extract Header Fields: one row per message with the fields named in Text6.
+void Form1::PushButton25_Click()
+{
+    ExtractionJob job;
+    job.kind = ExtractionJob::Kind::HeaderFields;
+    job.fields = ExtractionJob::fieldNames(m_text6->text());
+    WindowRunHost host(*this);
+    runExtraction(host, job, QStringLiteral("Form1.PushButton25_Click"));
+}
+
 // Opens the Extract Between X and Y window, loading it on first use.
 void Form1::PushButton4_Click()
 {

@@ -56,6 +56,22 @@ void WindowRunHost::appendResult(
     m_form.results().appendResult(text, path, removeDuplicates, showSource, owner);
 }
 
+void WindowRunHost::setTableLayout(int cells, bool counted)
+{
+    m_form.results().setTableLayout(cells, counted);
+}
+
+void WindowRunHost::appendRow(
+    const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource)
+{
+    m_form.results().appendRow(cells, path, removeDuplicates, showSource);
+}
+
+bool WindowRunHost::countDuplicates() const
+{
+    return m_form.countDuplicates();
+}
+
 qsizetype WindowRunHost::resultCount() const
 {
     return m_form.results().size();

@@ -39,6 +39,10 @@ public:
     bool showSourceFilename() const override;
     void clearResults(TextKind kind) override;
     void setResultColumns(const QList<std::pair<QString, int>> &columns) override;
+    void setTableLayout(int cells, bool counted) override;
+    void appendRow(
+        const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource) override;
+    bool countDuplicates() const override;
     void appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
         const QByteArray *owner) override;
     qsizetype resultCount() const override;

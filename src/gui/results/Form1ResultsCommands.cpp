@@ -5,6 +5,7 @@
 #include "core/app/Prompts.h"
 #include "core/app/StopRequest.h"
 #include "core/extract/ListviewContainsUtf8Text.h"
+#include "core/extract/TableRowsContaining.h"
 #include "core/filelist/ListFilters.h"
 #include "core/results/AlignedTextWriter.h"
 #include "core/results/ClipboardText.h"
@@ -26,7 +27,8 @@ using ListFilter = void (*)(ReportModel &, const QString &);
 
 // The two text filters of the results: the input box comes first, then an
 // empty list is reported; the layout of the first row decides whether the
-// only column or the second (the result, not its source path) is examined.
+// only column or the second (the result, not its source path) is examined,
+// and in a table every column but the source.
 // Decoded results are compared as the decoded searches compare them.
 void removeResults(Form1 &form, const QString &procedure, const QString &prompt, bool containing, ListFilter oneColumn,
     ListFilter twoColumns)
@@ -49,7 +51,9 @@ void removeResults(Form1 &form, const QString &procedure, const QString &prompt,
     if (!empty) {
         trap.step(108, [&] {
             ResultsModel &results = form.results();
-            if (results.textKind() == TextKind::Unicode)
+            if (results.isTable())
+                results.removeRowsAscending(TableRowsContaining(results, answer, containing));
+            else if (results.textKind() == TextKind::Unicode)
                 results.removeRowsAscending(ResultRowsContainingUtf8Text(results, answer, containing));
             else if (results.size() > 0)
                 (results.hasSecondColumn(0) ? twoColumns : oneColumn)(results, answer);
