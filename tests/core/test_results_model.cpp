@@ -2,6 +2,8 @@
 // the rows would, through appends with both options, removals and clears.
 
 #include "core/extract/ListviewContainsText.h"
+#include "core/extract/PatternMatcher.h"
+#include "core/extract/TableRowsContaining.h"
 #include "core/results/PagedArray.h"
 #include "core/results/ResultsModel.h"
 
@@ -243,6 +245,33 @@ private slots:
         QCOMPARE(model.cellText(0, 0), QStringLiteral("/a"));
         QCOMPARE(model.cellText(0, 2), QStringLiteral("2"));
         QCOMPARE(model.cellText(1, 2), QStringLiteral("1"));
+    }
+
+    // The removals' row tests: the source path is never looked at; a table
+    // is looked at in every other cell, its count included.
+    void removalRowTests()
+    {
+        ResultsModel two;
+        two.appendResult(QByteArray("alpha 12"), QStringLiteral("/x/beta.eml"), false, true);
+        two.appendResult(QByteArray("BETA 7"), QStringLiteral("/x/a.eml"), false, true);
+        QCOMPARE(
+            ResultRowsMatching(two, PatternMatcher(QStringLiteral("^beta")), true), (std::vector<qsizetype> { 1 }));
+        QCOMPARE(
+            ResultRowsMatching(two, PatternMatcher(QStringLiteral("\\d{2}")), false), (std::vector<qsizetype> { 1 }));
+
+        ResultsModel table;
+        table.setColumns({ { QStringLiteral("Source Filename"), 1 }, { QStringLiteral("a"), 1 },
+            { QStringLiteral("b"), 1 }, { QStringLiteral("Count"), 1 } });
+        table.setTableLayout(2, true);
+        table.appendRow({ "x", "needle" }, QStringLiteral("/m/needle.eml"), true, true);
+        table.appendRow({ "y", "z" }, QStringLiteral("/m/needle.eml"), true, true);
+        table.appendRow({ "y", "z" }, QStringLiteral("/m/needle.eml"), true, true);
+        table.appendRow({ "NEEDLE", "" }, QStringLiteral("/m/other.eml"), true, true);
+        QCOMPARE(TableRowsContaining(table, u"needle", true), (std::vector<qsizetype> { 0, 2 }));
+        QCOMPARE(TableRowsContaining(table, u"needle", false), (std::vector<qsizetype> { 1 }));
+        QCOMPARE(TableRowsContaining(table, u"2", true), (std::vector<qsizetype> { 1 }));
+        QCOMPARE(ResultRowsMatching(table, PatternMatcher(QStringLiteral("^(x|y)$")), true),
+            (std::vector<qsizetype> { 0, 1 }));
     }
 
     void longTextsAndEmptyTexts()

@@ -5,6 +5,7 @@
 #include "core/app/Prompts.h"
 #include "core/app/StopRequest.h"
 #include "core/extract/ListviewContainsUtf8Text.h"
+#include "core/extract/PatternMatcher.h"
 #include "core/extract/TableRowsContaining.h"
 #include "core/filelist/ListFilters.h"
 #include "core/results/AlignedTextWriter.h"
@@ -30,8 +31,8 @@ using ListFilter = void (*)(ReportModel &, const QString &);
 // only column or the second (the result, not its source path) is examined,
 // and in a table every column but the source.
 // Decoded results are compared as the decoded searches compare them.
-void removeResults(Form1 &form, const QString &procedure, const QString &prompt, bool containing, ListFilter oneColumn,
-    ListFilter twoColumns)
+void removeResults(Form1 &form, const QString &procedure, const QString &prompt, const QString &caption,
+    bool containing, ListFilter oneColumn, ListFilter twoColumns)
 {
     ErrorTrap trap(form.prompts(), procedure);
     QString answer;
@@ -51,7 +52,15 @@ void removeResults(Form1 &form, const QString &procedure, const QString &prompt,
     if (!empty) {
         trap.step(108, [&] {
             ResultsModel &results = form.results();
-            if (results.isTable())
+            if (form.textsArePatterns()) {
+                // The text is a pattern, as in the searches; one that does
+                // not compile removes nothing.
+                const PatternMatcher pattern(answer, results.textKind());
+                if (!pattern.isValid())
+                    form.prompts().info(pattern.invalidMessage(caption));
+                else
+                    results.removeRowsAscending(ResultRowsMatching(results, pattern, containing));
+            } else if (results.isTable())
                 results.removeRowsAscending(TableRowsContaining(results, answer, containing));
             else if (results.textKind() == TextKind::Unicode)
                 results.removeRowsAscending(ResultRowsContainingUtf8Text(results, answer, containing));
@@ -67,15 +76,15 @@ void removeResults(Form1 &form, const QString &procedure, const QString &prompt,
 void Form1::PushButton19_Click()
 {
     removeResults(*this, QStringLiteral("Form1.PushButton19_Click"),
-        QStringLiteral("Remove results containing this text: "), true, RemoveRowsContaining,
-        RemoveSecondColumnContaining);
+        QStringLiteral("Remove results containing this text: "), QStringLiteral("Remove Results Containing X"), true,
+        RemoveRowsContaining, RemoveSecondColumnContaining);
 }
 
 void Form1::PushButton20_Click()
 {
     removeResults(*this, QStringLiteral("Form1.PushButton20_Click"),
-        QStringLiteral("Remove results not containing this text: "), false, RemoveRowsNotContaining,
-        RemoveSecondColumnNotContaining);
+        QStringLiteral("Remove results not containing this text: "), QStringLiteral("Remove Results Not Containing X"),
+        false, RemoveRowsNotContaining, RemoveSecondColumnNotContaining);
 }
 
 // Clear List of the results: no question, and allowed while a command runs.
