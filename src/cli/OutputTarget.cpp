@@ -8,9 +8,8 @@
 
 OutputTarget::OutputTarget(const QString &path)
     : m_path(path)
-{
-    m_block.reserve(BlockSize + 4096);
-}
+    , m_block(std::make_unique<char[]>(size_t(BlockSize)))
+{ }
 
 // An uncommitted file is dropped with the ReplacedFile, leaving the target.
 OutputTarget::~OutputTarget() = default;
@@ -35,27 +34,28 @@ void OutputTarget::fail(const QString &why)
 
 void OutputTarget::flush()
 {
-    if (m_block.isEmpty())
+    writeOut(QByteArrayView(m_block.get(), m_used));
+    m_used = 0;
+}
+
+void OutputTarget::writeOut(QByteArrayView bytes)
+{
+    if (bytes.isEmpty() || failed())
         return;
-    if (failed()) {
-        m_block.resize(0);
-        return;
-    }
     try {
         if (m_file) {
-            m_file->write(m_block);
-        } else {
-            for (qsizetype written = 0; written < m_block.size();) {
-                const qint64 got = m_standardOutput.write(m_block.constData() + written, m_block.size() - written);
-                if (got <= 0)
-                    throw AppFailure(QStringLiteral("standard output: ") + m_standardOutput.errorString());
-                written += got;
-            }
+            m_file->write(bytes);
+            return;
+        }
+        for (qsizetype written = 0; written < bytes.size();) {
+            const qint64 got = m_standardOutput.write(bytes.data() + written, bytes.size() - written);
+            if (got <= 0)
+                throw AppFailure(QStringLiteral("standard output: ") + m_standardOutput.errorString());
+            written += got;
         }
     } catch (const AppFailure &failure) {
         fail(failure.description());
     }
-    m_block.resize(0);
 }
 
 bool OutputTarget::commit()

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QByteArray>
 #include <QByteArrayView>
 #include <QFile>
 #include <QString>
 
+#include <cstring>
 #include <memory>
 
 class ReplacedFile;
@@ -34,9 +34,17 @@ public:
 
     void write(QByteArrayView bytes)
     {
-        m_block.append(bytes);
-        if (m_block.size() >= BlockSize)
+        // Rows come by the million: a plain copy into the block, which
+        // always has room for what is written into it up to BlockSize.
+        if (m_used + bytes.size() > BlockSize) {
             flush();
+            if (bytes.size() > BlockSize) {
+                writeOut(bytes);
+                return;
+            }
+        }
+        std::memcpy(m_block.get() + m_used, bytes.data(), size_t(bytes.size()));
+        m_used += bytes.size();
     }
     // The end of a row: on a terminal the row is shown now.
     void endRow()
@@ -57,11 +65,13 @@ public:
 
 private:
     void fail(const QString &why);
+    void writeOut(QByteArrayView bytes);
 
     QString m_path;
     std::unique_ptr<ReplacedFile> m_file;
     QFile m_standardOutput;
-    QByteArray m_block;
+    std::unique_ptr<char[]> m_block;
+    qsizetype m_used = 0;
     QString m_failure;
     bool m_rowByRow = false;
 };

@@ -13,8 +13,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 
 // tollervane-extract as a program: every golden folder run through it gives
@@ -37,6 +39,9 @@ private slots:
     void unreadableFile();
     void stopSignal_data();
     void stopSignal();
+    void listFromStandardInput();
+    void progressOnTerminal_data();
+    void progressOnTerminal();
     void needsNoDisplay();
 };
 
@@ -424,6 +429,58 @@ void TestExtractCommand::stopSignal()
     QVERIFY(process.readAllStandardError().contains("Stopped after"));
     QCOMPARE(readAll(target), QByteArray("earlier results\n"));
     QCOMPARE(QDir(temp.path()).entryList(QDir::Files | QDir::Hidden), before);
+}
+
+void TestExtractCommand::listFromStandardInput()
+{
+    const QString messages = GoldenRoot + QStringLiteral("/all-lines-source-unique/messages/");
+    QProcess process;
+    process.start(Program,
+        { QStringLiteral("--all"), QStringLiteral("--source"), QStringLiteral("--files-from"), QStringLiteral("-") });
+    QVERIFY(process.waitForStarted());
+    process.write(QFile::encodeName(messages + QStringLiteral("two.eml\n") + messages + QStringLiteral("one.eml\n")));
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(process.exitCode(), 0);
+    // Every row from the first file listed, then from the second.
+    const QList<QByteArray> rows = process.readAllStandardOutput().split('\n');
+    const qsizetype fromTwo
+        = std::count_if(rows.begin(), rows.end(), [](const QByteArray &row) { return row.contains("two.eml\t"); });
+    QVERIFY(fromTwo > 0);
+    for (qsizetype r = 0; r < fromTwo; ++r)
+        QVERIFY2(rows[r].contains("two.eml\t"), rows[r].constData());
+    QVERIFY(rows[fromTwo].contains("one.eml\t"));
+}
+
+void TestExtractCommand::progressOnTerminal_data()
+{
+    QTest::addColumn<bool>("quiet");
+    QTest::newRow("shown") << false;
+    QTest::newRow("quiet") << true;
+}
+
+void TestExtractCommand::progressOnTerminal()
+{
+    QFETCH(bool, quiet);
+    // script(1) gives the program a terminal of its own; its standard
+    // output and standard error both go there.
+    const QString script = QStandardPaths::findExecutable(QStringLiteral("script"));
+    if (script.isEmpty())
+        QSKIP("script (util-linux) is missing");
+    TempFiles temp;
+    const QString result = temp.write(QStringLiteral("one.eml"), "no match here\r\n");
+    QString command = Program + QStringLiteral(" --containing zq ") + result;
+    if (quiet)
+        command += QStringLiteral(" --quiet");
+    QProcess process;
+    process.start(script, { QStringLiteral("-qec"), command, QStringLiteral("/dev/null") });
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(process.exitCode(), 1);
+    const QByteArray shown = process.readAllStandardOutput();
+    if (quiet)
+        QCOMPARE(shown, QByteArray());
+    else
+        QVERIFY2(shown.contains("0 of 1 files, 0 results"), shown.constData());
 }
 
 void TestExtractCommand::needsNoDisplay()
