@@ -135,11 +135,11 @@ void addFolder(const QString &folder, FileListModel &list, CliPrompts &prompts)
     while (tidy.size() > 1 && tidy.endsWith(PathTools::Separator))
         tidy.chop(1);
     QStringList folders { tidy.endsWith(PathTools::Separator) ? tidy : tidy + PathTools::Separator };
-    FolderScan scan(prompts, stopSignalled);
+    FolderScan scan(prompts);
     scan.keepFilesMatching(EmlFilePattern);
     try {
         scan.GetSubDirectories2016(folders, true);
-        AddFilesInFolderList(folders, EmlFilePattern, list, &scan, stopSignalled);
+        AddFilesInFolderList(folders, EmlFilePattern, list, &scan);
     } catch (const AppFailure &failure) {
         prompts.error(CliPrompts::errorLine(failure.description(), folder));
     }
@@ -185,16 +185,17 @@ int run(CliOptions &options)
             progress->clear();
         writeStandardError(line + QLatin1Char('\n'));
     });
-    StopSignals::install();
 
     if (!checkTexts(options, prompts) || !checkPatterns(options, prompts))
         return Failure;
     FileListModel list;
     if (!gatherFiles(options, list, prompts))
         return Failure;
-    if (stopSignalled())
-        return 128 + StopSignals::received();
 
+    // Until now a signal ends the program at once (a list read from a
+    // terminal, a long folder scan): nothing has been written yet. From here
+    // on it stops the run between files and leaves the output as it was.
+    StopSignals::install();
     OutputTarget target(options.output);
     try {
         target.open();
