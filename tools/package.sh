@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian package: a Release build of the program alone (no tests)
+# Builds the Debian package: a Release build of the programs alone (the window
+# program and tollervane-extract; no tests)
 # in ./build-package (or $TOLLERVANE_PACKAGE_DIR), then CPack makes
 # build-package/tollervane_VERSION_amd64.deb. Install it with
 #   sudo apt-get install ./build-package/tollervane_*.deb

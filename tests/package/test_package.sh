@@ -2,7 +2,8 @@
 # The Debian package, checked with tools no one here wrote: it is built by
 # tools/package.sh, lintian reports no error, the metainfo and the menu entry
 # validate; then it is installed with apt-get, the installed program is
-# started the way the menu starts it (under Xvfb), and the package is removed
+# started the way the menu starts it (under Xvfb), the command-line program
+# runs over the sample messages without a display, and the package is removed
 # again, leaving the same packages installed as before and none of its files.
 # Needs root (apt-get); skipped (exit 77) otherwise.
 set -euo pipefail
@@ -43,6 +44,7 @@ lintian --fail-on error --tag-display-limit 0 "$deb"
 # What the package holds, and what it asks for.
 dpkg-deb -x "$deb" "$work/root"
 for path in usr/bin/tollervane usr/lib/tollervane/tollervane usr/lib/tollervane/Samples \
+  usr/bin/tollervane-extract usr/share/man/man1/tollervane.1.gz usr/share/man/man1/tollervane-extract.1.gz \
   usr/share/applications/tollervane.desktop usr/share/icons/hicolor/scalable/apps/tollervane.svg \
   usr/share/icons/hicolor/48x48/apps/tollervane.png usr/share/icons/hicolor/256x256/apps/tollervane.png \
   usr/share/metainfo/com.ardenwick.tollervane.metainfo.xml usr/share/tollervane/screenshots/main-window.png \
@@ -75,6 +77,13 @@ entry=/usr/share/applications/tollervane.desktop
 exec_line=$(sed -n 's/^Exec=//p' "$entry")
 test "$exec_line" = /usr/lib/tollervane/tollervane
 command -v tollervane > /dev/null
+# The command-line program runs without a display over the installed
+# sample messages.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM tollervane-extract --help | grep -q -- '--containing'
+samples=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  tollervane-extract --all --source --quiet /usr/lib/tollervane/Samples | wc -l)
+test "$samples" -gt 0 || { echo "the installed tollervane-extract gave no lines from the samples" >&2; exit 1; }
+echo "installed tollervane-extract read $samples lines from the sample messages"
 
 mkdir -p "$work/home"
 cat > "$work/session.sh" <<SESSION

@@ -1,0 +1,100 @@
+#include "CliRunHost.h"
+
+#include "CliPrompts.h"
+#include "OutputTarget.h"
+#include "ProgressLine.h"
+#include "StopSignals.h"
+#include "core/app/PathTools.h"
+#include "core/results/ResultsModel.h"
+
+CliRunHost::CliRunHost(QStringList files, bool unique, bool source, ResultWriter &writer, const OutputTarget &target,
+    CliPrompts &prompts, ProgressLine *progress)
+    : m_files(std::move(files))
+    , m_unique(unique)
+    , m_source(source)
+    , m_writer(writer)
+    , m_target(target)
+    , m_prompts(prompts)
+    , m_progress(progress)
+{
+    if (unique || writer.needsAllRows())
+        m_kept = std::make_unique<ResultsModel>();
+}
+
+CliRunHost::~CliRunHost() = default;
+
+const ResultsModel *CliRunHost::keptResults() const
+{
+    return m_kept.get();
+}
+
+QString CliRunHost::filePath(qsizetype row) const
+{
+    m_rowAsked = row;
+    return m_files[row];
+}
+
+void CliRunHost::clearResults(TextKind kind)
+{
+    m_kind = kind;
+    m_resultCount = 0;
+    if (m_kept) {
+        m_kept->clearRows();
+        m_kept->setTextKind(kind);
+    }
+}
+
+void CliRunHost::setResultColumns(const QList<std::pair<QString, int>> &columns)
+{
+    ResultLayout layout;
+    layout.kind = m_kind;
+    layout.sourceShown = m_source;
+    QList<ReportModel::Column> headers;
+    for (const auto &[header, width] : columns) {
+        layout.columns.append(header);
+        headers.append({ header, width });
+    }
+    if (m_kept)
+        m_kept->setColumns(headers);
+    m_writer.begin(layout);
+    m_laidOut = true;
+}
+
+void CliRunHost::appendResult(
+    QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner)
+{
+    if (m_kept) {
+        if (!m_kept->appendResult(text, path, removeDuplicates, showSource, owner))
+            return;
+    }
+    ++m_resultCount;
+    if (m_writer.needsAllRows())
+        return;
+    const QByteArrayView cells[] = { text };
+    m_writer.write({ path, std::nullopt, cells });
+}
+
+void CliRunHost::setProgress(double) { }
+
+void CliRunHost::setCaption(const QString &caption)
+{
+    // Each file's caption names the file whose path was just asked for; the
+    // other captions (the end of the run) name none.
+    if (m_rowAsked < 0 || m_rowAsked >= m_files.size()
+        || !caption.endsWith(PathTools::GetFileNameFromPath(m_files[m_rowAsked])))
+        return;
+    m_prompts.setCurrentPath(m_files[m_rowAsked]);
+    if (m_progress)
+        m_progress->update(m_rowAsked, m_resultCount);
+    m_rowAsked = -1;
+}
+
+bool CliRunHost::stopAsked() const
+{
+    return StopSignals::received() != 0 || m_target.failed();
+}
+
+Prompts &CliRunHost::prompts()
+{
+    return m_prompts;
+}
