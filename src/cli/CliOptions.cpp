@@ -117,8 +117,10 @@ struct Parser
         if (name == QLatin1String("--sets"))
             return choose(What::Sets, name) && takeValue(name, inline_, options.setsFile);
         if (name == QLatin1String("--fields")) {
-            options.fieldsAsked = true;
-            return choose(What::Fields, name) && takeValue(name, inline_, value);
+            if (!choose(What::Fields, name) || !takeValue(name, inline_, value))
+                return false;
+            job.fields = ExtractionJob::fieldNames(value);
+            return true;
         }
         if (name == QLatin1String("--regex"))
             return flag(name, inline_, job.patterns);
@@ -131,7 +133,7 @@ struct Parser
         if (name == QLatin1String("--unique"))
             return flag(name, inline_, options.unique);
         if (name == QLatin1String("--count"))
-            return flag(name, inline_, options.countAsked);
+            return flag(name, inline_, options.count);
         if (name == QLatin1String("--quiet"))
             return flag(name, inline_, options.quiet);
         if (name == QLatin1String("--help") || name == QLatin1String("-h"))
@@ -173,13 +175,14 @@ struct Parser
     {
         if (options.help)
             return true;
-        static const std::array<std::pair<What, Kind>, 6> Kinds { {
+        static const std::array<std::pair<What, Kind>, 7> Kinds { {
             { What::All, Kind::AllLines },
             { What::Containing, Kind::Containing },
             { What::NotContaining, Kind::NotContaining },
             { What::Lines, Kind::ByNumber },
             { What::Between, Kind::Between },
             { What::Sets, Kind::TextSets },
+            { What::Fields, Kind::HeaderFields },
         } };
         if (what == What::None)
             return fail(QStringLiteral("say what to extract: --all, --containing, --not-containing, --lines, "
@@ -222,7 +225,8 @@ QString cliUsage()
                           "  --between X Y           every stretch between start X and end Y\n"
                           "  --sets FILE             lines that contain any text of a text-set file\n"
                           "                          (one text a line)\n"
-                          "  --fields LIST           header fields (not supported yet)\n"
+                          "  --fields LIST           one row per message: the named header fields\n"
+                          "                          (\"From, Date, Subject\"), decoded\n"
                           "\n"
                           "How:\n"
                           "  --regex                 the texts, markers and sets are regular expressions\n"
@@ -231,7 +235,8 @@ QString cliUsage()
                           "  --decode                read messages decoded, as a mail program shows them\n"
                           "  --source                the source file beside each result\n"
                           "  --unique                leave out results that are already there\n"
-                          "  --count                 a count column (not supported yet)\n"
+                          "  --count                 with --unique, a last column: how many times\n"
+                          "                          each row was found\n"
                           "\n"
                           "Input and output:\n"
                           "  --files-from FILE       also the files listed in FILE, one a line (- for\n"

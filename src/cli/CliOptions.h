@@ -14,9 +14,8 @@ struct CliOptions
     ExtractionJob job;
     // --sets: the text-set file the job's sets are loaded from.
     QString setsFile;
-    // --fields and --count: asked for, but not run by this version.
-    bool fieldsAsked = false;
-    bool countAsked = false;
+    // --count: with --unique, rows are counted.
+    bool count = false;
 
     bool unique = false;
     bool source = false;

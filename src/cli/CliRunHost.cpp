@@ -7,11 +7,12 @@
 #include "core/app/PathTools.h"
 #include "core/results/ResultsModel.h"
 
-CliRunHost::CliRunHost(QStringList files, bool unique, bool source, ResultWriter &writer, const OutputTarget &target,
-    CliPrompts &prompts, ProgressLine *progress)
+CliRunHost::CliRunHost(QStringList files, bool unique, bool source, bool count, ResultWriter &writer,
+    const OutputTarget &target, CliPrompts &prompts, ProgressLine *progress)
     : m_files(std::move(files))
     , m_unique(unique)
     , m_source(source)
+    , m_count(count)
     , m_writer(writer)
     , m_target(target)
     , m_prompts(prompts)
@@ -38,6 +39,8 @@ void CliRunHost::clearResults(TextKind kind)
 {
     m_kind = kind;
     m_resultCount = 0;
+    m_tableCells = 0;
+    m_tableCounted = false;
     if (m_kept) {
         m_kept->clearRows();
         m_kept->setTextKind(kind);
@@ -72,6 +75,49 @@ void CliRunHost::appendResult(
         return;
     const QByteArrayView cells[] = { text };
     m_writer.write({ path, std::nullopt, cells });
+}
+
+void CliRunHost::setTableLayout(int cells, bool counted)
+{
+    m_tableCells = cells;
+    m_tableCounted = counted;
+    // Counting needs the rows found so far, whatever the format.
+    if (counted && !m_kept) {
+        m_kept = std::make_unique<ResultsModel>();
+        m_kept->setTextKind(m_kind);
+    }
+    if (m_kept)
+        m_kept->setTableLayout(cells, counted);
+}
+
+void CliRunHost::appendRow(
+    const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource)
+{
+    if (m_kept) {
+        if (!m_kept->appendRow(cells, path, removeDuplicates, showSource))
+            return;
+    }
+    ++m_resultCount;
+    if (m_writer.needsAllRows() || m_tableCounted)
+        return;
+    m_writer.write({ path, std::nullopt, std::span<const QByteArrayView>(cells.constData(), size_t(cells.size())) });
+}
+
+void CliRunHost::writeCountedRows()
+{
+    if (!m_tableCounted || !m_kept)
+        return;
+    QList<QByteArrayView> cells(m_tableCells + 1);
+    QByteArray count;
+    for (qsizetype row = 0; row < m_kept->size(); ++row) {
+        for (int k = 0; k < m_tableCells; ++k)
+            cells[k] = m_kept->tableCell(row, k);
+        count = QByteArray::number(m_kept->foundCount(row));
+        cells[m_tableCells] = count;
+        const QString path = m_kept->sourcePath(row).value_or(QString());
+        m_writer.write(
+            { path, std::nullopt, std::span<const QByteArrayView>(cells.constData(), size_t(cells.size())) });
+    }
 }
 
 void CliRunHost::setProgress(double) { }

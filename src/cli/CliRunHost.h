@@ -20,12 +20,15 @@ class ResultsModel;
 class CliRunHost : public RunHost
 {
 public:
-    CliRunHost(QStringList files, bool unique, bool source, ResultWriter &writer, const OutputTarget &target,
-        CliPrompts &prompts, ProgressLine *progress);
+    CliRunHost(QStringList files, bool unique, bool source, bool count, ResultWriter &writer,
+        const OutputTarget &target, CliPrompts &prompts, ProgressLine *progress);
     ~CliRunHost() override;
 
     // The results list kept for the format, or null.
     const ResultsModel *keptResults() const;
+    // A counted table is held back while the run goes: this writes its rows
+    // through the writer, each with its count. Nothing for other runs.
+    void writeCountedRows();
     // The run laid out its columns: it went past its input checks.
     bool laidOut() const { return m_laidOut; }
 
@@ -38,6 +41,10 @@ public:
     void setResultColumns(const QList<std::pair<QString, int>> &columns) override;
     void appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
         const QByteArray *owner) override;
+    void setTableLayout(int cells, bool counted) override;
+    void appendRow(
+        const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource) override;
+    bool countDuplicates() const override { return m_count; }
     qsizetype resultCount() const override { return m_resultCount; }
 
     void setProgress(double value) override;
@@ -49,6 +56,9 @@ private:
     QStringList m_files;
     bool m_unique;
     bool m_source;
+    bool m_count;
+    int m_tableCells = 0;
+    bool m_tableCounted = false;
     ResultWriter &m_writer;
     const OutputTarget &m_target;
     CliPrompts &m_prompts;

@@ -77,6 +77,7 @@ bool checkPatterns(const CliOptions &options, CliPrompts &prompts)
         return true;
     case Kind::AllLines:
     case Kind::ByNumber:
+    case Kind::HeaderFields:
         return true;
     }
     return true;
@@ -121,6 +122,12 @@ bool checkTexts(CliOptions &options, CliPrompts &prompts)
         }
         return true;
     }
+    case Kind::HeaderFields:
+        if (job.fields.isEmpty()) {
+            prompts.error(QStringLiteral("--fields: name at least one header field, for example: From, Date, Subject"));
+            return false;
+        }
+        return true;
     case Kind::AllLines:
         return true;
     }
@@ -206,8 +213,8 @@ int run(CliOptions &options)
     const std::unique_ptr<ResultWriter> writer = ResultWriter::create(options.format, target);
     if (!options.quiet && Terminal::isTerminal(Terminal::Stream::Error))
         progress.emplace(list.paths(), writeStandardError);
-    CliRunHost host(
-        list.paths(), options.unique, options.source, *writer, target, prompts, progress ? &*progress : nullptr);
+    CliRunHost host(list.paths(), options.unique, options.source, options.count, *writer, target, prompts,
+        progress ? &*progress : nullptr);
     ExtractionEngine::run(host, options.job, QStringLiteral("tollervane-extract"));
     if (progress)
         progress->clear();
@@ -219,6 +226,10 @@ int run(CliOptions &options)
         return 128 + StopSignals::received();
     if (!host.laidOut())
         return Failure;
+    // Counts are known only once every file is read: a counted table is
+    // written from the list the host kept.
+    if (!writer->needsAllRows() && !target.failed())
+        host.writeCountedRows();
     if (writer->needsAllRows() && !target.failed()) {
         try {
             writer->finish(*host.keptResults(), prompts);
@@ -255,11 +266,6 @@ int main(int argc, char **argv)
         const QByteArray usage = cliUsage().toLocal8Bit();
         std::fwrite(usage.constData(), 1, size_t(usage.size()), stdout);
         return Results;
-    }
-    if (options.fieldsAsked || options.countAsked) {
-        writeStandardError(QStringLiteral("tollervane-extract: %1: not supported yet\n")
-                               .arg(options.fieldsAsked ? QStringLiteral("--fields") : QStringLiteral("--count")));
-        return Failure;
     }
     return run(options);
 }
