@@ -284,6 +284,9 @@ private slots:
         QTest::newRow("scrolled into a tab")
             << TextKind::Bytes << QByteArray("a\tb") << qsizetype(5) << qsizetype(100) << QStringLiteral("       b")
             << qsizetype(1) << QList<qsizetype> { 1, 8, 9 };
+        QTest::newRow("scrolled past a tab")
+            << TextKind::Bytes << QByteArray("abc\tdefgh") << qsizetype(9) << qsizetype(11) << QStringLiteral("ef")
+            << qsizetype(5) << QList<qsizetype> { 9, 10, 11 };
         QTest::newRow("scrolled into a character of two units")
             << TextKind::Unicode << QByteArray("x\xF0\x9F\x98\x80y") << qsizetype(2) << qsizetype(100)
             << QStringLiteral("\U0001F600y") << qsizetype(1) << QList<qsizetype> { 1, 1, 1, 1, 3, 4 };

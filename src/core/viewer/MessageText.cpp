@@ -8,7 +8,13 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 // The first CR or LF in [from, end), or end. Both bytes are looked for with
@@ -31,12 +37,6 @@ const char *findLineEnd(const char *from, const char *end)
     return end;
 }
 
-// The next occurrence of byte in [from, end), or end.
-const char *findByte(const char *from, const char *end, char byte)
-{
-    const void *hit = std::memchr(from, byte, static_cast<size_t>(end - from));
-    return hit ? static_cast<const char *>(hit) : end;
-}
 } // namespace
 
 MessageText::Needle::Needle(QStringView text, TextKind kind)
@@ -69,37 +69,68 @@ MessageText MessageText::fromFile(const QString &path, TextKind kind)
     return MessageText(std::move(bytes), kind);
 }
 
+namespace {
+// Where the bytes of one 64-byte block are CR or LF, as a bit mask (bit i
+// for byte i): SSE2 compares sixteen bytes at once, so a text of short lines
+// and one of long lines are walked equally fast.
+std::uint64_t lineEndMask(const char *block)
+{
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    std::uint64_t mask = 0;
+    for (int part = 0; part < 4; ++part) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(block + 16 * part));
+        const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr));
+        mask |= std::uint64_t(std::uint16_t(_mm_movemask_epi8(ends))) << (16 * part);
+    }
+    return mask;
+#else
+    std::uint64_t mask = 0;
+    for (int i = 0; i < 64; ++i)
+        mask |= std::uint64_t(block[i] == '\n' || block[i] == '\r') << i;
+    return mask;
+#endif
+}
+} // namespace
+
 void MessageText::buildIndex()
 {
     m_lineStarts.assign(1, 0);
     m_lineCount = 1;
     m_longestLine = 0;
-    const char *const begin = m_text.constData();
-    const char *const end = begin + m_text.size();
-    // The next LF and the next CR are tracked apart and each looked for
-    // again only once the walk has passed it: the text is read once.
-    const char *nextLf = findByte(begin, end, '\n');
-    const char *nextCr = findByte(begin, end, '\r');
-    const char *lineStart = begin;
-    for (;;) {
-        if (nextLf < lineStart)
-            nextLf = findByte(lineStart, end, '\n');
-        if (nextCr < lineStart)
-            nextCr = findByte(lineStart, end, '\r');
-        const char *lineEnd = std::min(nextLf, nextCr);
-        m_longestLine = std::max<qsizetype>(m_longestLine, lineEnd - lineStart);
-        if (lineEnd == end)
-            break;
-        const char *next = lineEnd + 1;
-        if (*lineEnd == '\r' && next < end && *next == '\n')
-            ++next;
-        if (next == end)
-            break;
+    const char *const text = m_text.constData();
+    const qsizetype size = m_text.size();
+    qsizetype lineStart = 0;
+    // The LF of a CR LF pair, passed over when its CR ended the line.
+    qsizetype skip = -1;
+    const auto lineEndAt = [&](qsizetype at) {
+        if (at == skip)
+            return;
+        qsizetype next = at + 1;
+        if (text[at] == '\r' && next < size && text[next] == '\n')
+            skip = next++;
+        m_longestLine = std::max(m_longestLine, at - lineStart);
+        if (next == size) {
+            // A line end at the very end adds no line.
+            lineStart = size;
+            return;
+        }
         if (m_lineCount % Stride == 0)
-            m_lineStarts.push_back(next - begin);
+            m_lineStarts.push_back(next);
         ++m_lineCount;
         lineStart = next;
+    };
+    qsizetype block = 0;
+    for (; block + 64 <= size; block += 64) {
+        for (std::uint64_t mask = lineEndMask(text + block); mask; mask &= mask - 1)
+            lineEndAt(block + std::countr_zero(mask));
     }
+    for (qsizetype at = block; at < size; ++at) {
+        if (text[at] == '\n' || text[at] == '\r')
+            lineEndAt(at);
+    }
+    m_longestLine = std::max(m_longestLine, size - lineStart);
 }
 
 qsizetype MessageText::endOfLineAt(qsizetype start) const

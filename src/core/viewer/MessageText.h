@@ -16,9 +16,9 @@
 // alone each end a line; a line end at the very end adds no line; an empty
 // text is one empty line. Lines are numbered from 1.
 //
-// The index keeps the start of every 16th line only, so that even a file of
-// nothing but line ends costs little memory; any other line is found by
-// walking on from the nearest kept one.
+// The index is built in one pass over the text and keeps the start of every
+// 16th line only, so that even a file of nothing but line ends costs little
+// memory; any other line is found by walking on from the nearest kept one.
 class MessageText
 {
 public:
