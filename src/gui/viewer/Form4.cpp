@@ -11,7 +11,24 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <QEventLoop>
+#include <QPointer>
+
 #include <algorithm>
+#include <memory>
+#include <thread>
+#include <utility>
+
+namespace {
+// Files from this size on are read on a thread of their own.
+constexpr qint64 ReadAsideFrom = 8 << 20;
+
+QString titleFor(const QString &fileName, TextKind kind)
+{
+    return QStringLiteral("%1 - %2").arg(
+        fileName, kind == TextKind::Unicode ? QStringLiteral("Decoded Message") : QStringLiteral("Message"));
+}
+} // namespace
 
 Form4::Form4(QWidget *owner)
     : QWidget(owner, Qt::Window)
@@ -93,22 +110,75 @@ void Form4::load(const QString &path, TextKind kind)
     m_loadError.clear();
     // The view lets go of the old text before it is replaced.
     m_view->setText(nullptr);
+    m_text = MessageText(QByteArray(), kind);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        m_text = MessageText::fromFile(path, kind);
-    } catch (const AppFailure &failure) {
-        m_text = MessageText(QByteArray(), kind);
-        m_loadError = failure.description();
+    if (m_fileSize < ReadAsideFrom) {
+        try {
+            m_text = MessageText::fromFile(path, kind);
+        } catch (const AppFailure &failure) {
+            m_loadError = failure.description();
+        }
+    } else {
+        // A large file is read (and decoded) on a thread of its own while
+        // the window keeps answering; a request that comes meanwhile waits
+        // for its turn.
+        struct Loaded
+        {
+            MessageText text;
+            QString error;
+        };
+        auto loaded = std::make_shared<Loaded>();
+        QEventLoop wait;
+        std::thread reader([loaded, path, kind, &wait] {
+            try {
+                loaded->text = MessageText::fromFile(path, kind);
+            } catch (const AppFailure &failure) {
+                loaded->error = failure.description();
+            } catch (const std::exception &failure) {
+                loaded->error = QString::fromLocal8Bit(failure.what());
+            }
+            QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        m_loading = true;
+        const QPointer<Form4> self(this);
+        wait.exec();
+        reader.join();
+        if (!self) {
+            QGuiApplication::restoreOverrideCursor();
+            return;
+        }
+        m_loading = false;
+        m_text = std::move(loaded->text);
+        m_loadError = loaded->error;
     }
     QGuiApplication::restoreOverrideCursor();
     m_view->setText(&m_text);
-    setWindowTitle(QStringLiteral("%1 - %2").arg(
-        file.fileName(), kind == TextKind::Unicode ? QStringLiteral("Decoded Message") : QStringLiteral("Message")));
+    setWindowTitle(titleFor(file.fileName(), kind));
 }
 
 void Form4::showResult(const QString &path, TextKind kind, qint64 line, const QString &highlight)
 {
+    if (m_loading) {
+        m_waiting = Request { path, kind, line, highlight };
+        return;
+    }
+    // Up first, laid out at its size, so that the line and the hit are
+    // placed in the view as it will be seen (and a large file is read with
+    // the window already there).
+    show();
+    raise();
+    activateWindow();
+    layout()->activate();
+    const QPointer<Form4> self(this);
     load(path, kind);
+    if (!self)
+        return;
+    if (m_waiting) {
+        // The latest request made while the file was read wins.
+        const Request next = *std::exchange(m_waiting, std::nullopt);
+        showResult(next.path, next.kind, next.line, next.highlight);
+        return;
+    }
     m_highlight = highlight;
     m_needle = m_text.needle(highlight);
     m_view->setHighlight(m_needle);
@@ -123,9 +193,6 @@ void Form4::showResult(const QString &path, TextKind kind, qint64 line, const QS
         }
     }
     updateStatus();
-    show();
-    raise();
-    activateWindow();
 }
 
 void Form4::goToHit(const MessageText::Hit &hit)
@@ -140,6 +207,8 @@ void Form4::goToHit(const MessageText::Hit &hit)
 
 void Form4::findNext()
 {
+    if (m_loading)
+        return;
     const MessageText::Hit current = m_view->currentHit();
     const qsizetype line = m_view->currentLine();
     const bool onLine = current.found() && m_text.lineOf(current.offset) == line;
@@ -148,6 +217,8 @@ void Form4::findNext()
 
 void Form4::findPrevious()
 {
+    if (m_loading)
+        return;
     const MessageText::Hit current = m_view->currentHit();
     const qsizetype line = m_view->currentLine();
     const bool onLine = current.found() && m_text.lineOf(current.offset) == line;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
+
 class MessageView;
 class QLabel;
 
@@ -17,6 +19,8 @@ class QLabel;
 // closes. One viewer serves every request: showing another result reuses it,
 // and the file is read again only when another file (or kind, or a changed
 // file) is asked for, so that following a list row by row costs a scroll.
+// A large file is read and decoded on a thread of its own while the window
+// keeps answering.
 //
 // Its controls: MessageView1 (the text) and Label1 (the status line "Line L
 // of N", and what a search found or did not).
@@ -60,8 +64,19 @@ private:
     void goToHit(const MessageText::Hit &hit);
     void updateStatus(const QString &note = QString());
 
+    struct Request
+    {
+        QString path;
+        TextKind kind;
+        qint64 line;
+        QString highlight;
+    };
+
     MessageText m_text;
     QString m_path;
+    // A large file is being read; the last result asked for meanwhile.
+    bool m_loading = false;
+    std::optional<Request> m_waiting;
     // What the shown file was when it was read (a changed file is read again).
     qint64 m_fileSize = -1;
     QDateTime m_fileModified;
