@@ -8,6 +8,7 @@
 #include "gui/app/CaptionedProgressBar.h"
 #include "gui/app/Form1.h"
 #include "gui/app/StatusLine.h"
+#include "gui/viewer/Form4.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -286,6 +287,19 @@ QString ScriptRunner::dump(const QJsonObject &step)
     }
     if (name == QStringLiteral("clipboard")) {
         out.insert(QStringLiteral("text"), m_prompts.clipboard());
+        m_sink(out);
+        return QString();
+    }
+    if (name == QStringLiteral("Form4")) {
+        // The message viewer: its file, its line count, its current line
+        // (from 1) and the text it highlights.
+        const Form4 *viewer = Form4::find();
+        if (!viewer || !viewer->isVisible())
+            return QStringLiteral("the message viewer Form4 is not open");
+        out.insert(QStringLiteral("file"), viewer->filePath());
+        out.insert(QStringLiteral("lines"), qint64(viewer->lineCount()));
+        out.insert(QStringLiteral("line"), qint64(viewer->currentLine()));
+        out.insert(QStringLiteral("highlight"), viewer->highlight());
         m_sink(out);
         return QString();
     }
