@@ -5,6 +5,7 @@
 
 #include "AppFixture.h"
 #include "TempFiles.h"
+#include "core/results/ResultsModel.h"
 #include "gui/viewer/Form4.h"
 #include "gui/viewer/MessageView.h"
 
@@ -173,6 +174,43 @@ private slots:
                 QVERIFY(status.contains(QStringLiteral("not found")));
             }
         }
+    }
+
+    // From the results list: a row opens its message at its text, raw and
+    // decoded, and the open viewer follows the current row.
+    void resultsRowOpensItsMessage_data()
+    {
+        QTest::addColumn<bool>("decoded");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("raw") << false << QStringLiteral("rger");
+        QTest::newRow("decoded") << true << QStringLiteral("ärger");
+    }
+
+    void resultsRowOpensItsMessage()
+    {
+        QFETCH(bool, decoded);
+        QFETCH(QString, text);
+        AppFixture app;
+        const QString path = files.write(QStringLiteral("m.eml"), Message);
+        app.dropFiles({ path });
+        app.run(QJsonObject { { QStringLiteral("check"), QStringLiteral("Check14") }, { QStringLiteral("on"), true } });
+        app.run(
+            QJsonObject { { QStringLiteral("check"), QStringLiteral("Check17") }, { QStringLiteral("on"), decoded } });
+        app.run(QJsonObject { { QStringLiteral("set"), QStringLiteral("Text1") }, { QStringLiteral("text"), text } });
+        app.run(QJsonObject { { QStringLiteral("click"), QStringLiteral("PushButton2") } });
+        QVERIFY(app.form().results().size() >= 2);
+        app.form().showResultMessage(1);
+        Form4 *viewer = Form4::find();
+        QVERIFY(viewer);
+        const QString second = app.form().results().cellText(1, 1);
+        const qint64 line = viewer->text().lineOf(viewer->currentHit().offset);
+        QCOMPARE(QString::fromUtf8(viewer->text().lineBytes(line)).contains(text, Qt::CaseInsensitive)
+                || QString::fromLatin1(viewer->text().lineBytes(line)).contains(text, Qt::CaseInsensitive),
+            true);
+        QVERIFY(second.contains(text, Qt::CaseInsensitive));
+        // The row's whole text is what is highlighted.
+        QCOMPARE(currentHitText(viewer), second);
+        viewer->close();
     }
 
     void oneWindowReusedAndEscapeCloses()

@@ -17,6 +17,7 @@
 #include "gui/extract/Form3.h"
 #include "gui/guide/FileListReorder.h"
 #include "gui/guide/PointerCues.h"
+#include "gui/viewer/Form4.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -333,6 +334,7 @@ void Form1::connectHandlers()
     connect(m_fileList, &QAbstractItemModel::rowsRemoved, this, showListed);
     connect(m_fileList, &QAbstractItemModel::modelReset, this, showListed);
     installKeyboard();
+    installResultsMenu();
 }
 
 void Form1::Form_Load()
@@ -408,7 +410,8 @@ void Form1::closeEvent(QCloseEvent *event)
 {
     Form_QueryUnload();
     // The extraction windows have no owner window: they close with this one.
-    for (QWidget *window : { static_cast<QWidget *>(m_form2.get()), static_cast<QWidget *>(m_form3.get()) }) {
+    for (QWidget *window : { static_cast<QWidget *>(m_form2.get()), static_cast<QWidget *>(m_form3.get()),
+             static_cast<QWidget *>(Form4::find()) }) {
         if (window)
             window->close();
     }

@@ -40,6 +40,10 @@ class Form1 : public QWidget
     Q_OBJECT
 
 public:
+    // Opens the message of a result in the viewer, at the first line that
+    // holds its text (nothing for a row that does not know its file).
+    void showResultMessage(qsizetype row);
+
     explicit Form1(const AppEnvironment &environment, QWidget *parent = nullptr);
     ~Form1() override;
 
@@ -182,6 +186,9 @@ private:
     void sayAdded(qsizetype added);
     // Enter in the text boxes, the tab order, Ctrl+A and Ctrl+C in the lists.
     void installKeyboard();
+    // The results' right-click menu, and the viewer following the current
+    // row.
+    void installResultsMenu();
     // The steps both saves of the results share: the dialog (with a default
     // extension added to a name without one, when given), the overwrite
     // question, the writer under the busy pointer, and the closing words.
