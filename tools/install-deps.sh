@@ -10,7 +10,7 @@ packages=(
   fonts-dejavu-core xvfb xauth xdotool xclip imagemagick xdg-utils pcmanfm
   ripgrep python3 desktop-file-utils libpcre2-dev
   clang libclang-rt-14-dev clang-format libreoffice-calc unzip
-  libgmime-3.0-dev libxml2-dev
+  libgmime-3.0-dev libxml2-dev libicu-dev
 )
 
 # Packages named on the command line are wanted too (e.g. by tools/package.sh).

@@ -5,6 +5,8 @@
 #include "core/extract/PatternMatcher.h"
 #include "core/extract/TableRowsContaining.h"
 #include "core/results/PagedArray.h"
+#include "core/results/ResultFilter.h"
+#include "core/results/ResultSort.h"
 #include "core/results/ResultsModel.h"
 
 #include <QCoreApplication>
@@ -272,6 +274,91 @@ private slots:
         QCOMPARE(TableRowsContaining(table, u"2", true), (std::vector<qsizetype> { 1 }));
         QCOMPARE(ResultRowsMatching(table, PatternMatcher(QStringLiteral("^(x|y)$")), true),
             (std::vector<qsizetype> { 0, 1 }));
+    }
+
+    // Sorting: letter case ignored, digit runs as numbers, equal keys in the
+    // order found either way; counts as numbers. Rows read by number see
+    // the sorted order, and a removal keeps it.
+    void sortByColumn_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("texts");
+        QTest::addColumn<bool>("descending");
+        QTest::addColumn<QList<int>>("expected"); // found order numbers, as shown
+        QTest::newRow("numbers in text") << QList<QByteArray> { "item 10", "item 9", "Item 100", "item 9" } << false
+                                         << QList<int> { 1, 3, 0, 2 };
+        QTest::newRow("descending keeps equal ones in found order")
+            << QList<QByteArray> { "b", "A", "B", "a" } << true << QList<int> { 0, 2, 1, 3 };
+        QTest::newRow("accents after their letter")
+            << QList<QByteArray> { "\xE9t\xE9", "zoo", "ete", "Eve" } << false << QList<int> { 2, 0, 3, 1 };
+    }
+
+    void sortByColumn()
+    {
+        QFETCH(QList<QByteArray>, texts);
+        QFETCH(bool, descending);
+        QFETCH(QList<int>, expected);
+        ResultsModel model;
+        model.setColumns({ { QStringLiteral("Results"), 1 } });
+        for (const QByteArray &text : texts)
+            model.appendResult(text, QString(), false, false);
+        const Qt::SortOrder direction = descending ? Qt::DescendingOrder : Qt::AscendingOrder;
+        model.setSortedOrder(SortedRows(model, 0, direction), 0, direction);
+        QList<int> shown;
+        for (qsizetype row = 0; row < model.size(); ++row)
+            shown.append(int(model.storedRow(row)));
+        QCOMPARE(shown, expected);
+        for (qsizetype row = 0; row < model.size(); ++row)
+            QCOMPARE(model.resultBytes(row).toByteArray(), texts[expected[row]]);
+        // The first shown row goes; the rest keep their order.
+        model.removeSingleRow(0);
+        QCOMPARE(model.size(), texts.size() - 1);
+        for (qsizetype row = 0; row < model.size(); ++row)
+            QCOMPARE(model.resultBytes(row).toByteArray(), texts[expected[row + 1]]);
+    }
+
+    void sortByCount()
+    {
+        ResultsModel model;
+        model.setColumns({ { QStringLiteral("Results"), 1 }, { QStringLiteral("Count"), 1 } });
+        model.setTableLayout(1, true);
+        for (const char *text : { "x", "y", "y", "z", "z", "z", "w" })
+            model.appendRow({ QByteArrayView(text) }, QString(), true, false);
+        model.setSortedOrder(SortedRows(model, 1, Qt::DescendingOrder), 1, Qt::DescendingOrder);
+        QStringList shown;
+        for (qsizetype row = 0; row < model.size(); ++row)
+            shown.append(model.cellText(row, 0) + model.cellText(row, 1));
+        QCOMPARE(shown, (QStringList { "z3", "y2", "x1", "w1" }));
+    }
+
+    // Filtering hides rows without losing them: rows read by number are the
+    // shown ones, new rows are tested as they come, and showing all brings
+    // every row back; the source path is looked at too.
+    void filterHidesAndShowsAgain()
+    {
+        ResultsModel model;
+        model.setColumns({ { QStringLiteral("Source Filename"), 1 }, { QStringLiteral("Extraction Results"), 1 } });
+        model.appendResult(QByteArray("Invoice 1"), QStringLiteral("/m/a.eml"), false, true);
+        model.appendResult(QByteArray("hello"), QStringLiteral("/m/invoices.eml"), false, true);
+        model.appendResult(QByteArray("other"), QStringLiteral("/m/b.eml"), false, true);
+        const auto filter = std::make_shared<ResultFilter>(QStringLiteral("INVOICE"), TextKind::Bytes, false);
+        std::vector<std::uint32_t> passed;
+        for (const std::uint32_t stored : model.orderedRows()) {
+            if (filter->passes(model, stored))
+                passed.push_back(stored);
+        }
+        model.showRows(passed, [filter, &model](size_t stored) { return filter->passes(model, stored); });
+        QCOMPARE(model.size(), 2);
+        QCOMPARE(model.totalSize(), 3);
+        QCOMPARE(model.secondColumnText(1), QStringLiteral("hello"));
+        model.appendResult(QByteArray("invoice 2"), QStringLiteral("/m/c.eml"), false, true);
+        model.appendResult(QByteArray("nothing"), QStringLiteral("/m/c.eml"), false, true);
+        QCOMPARE(model.size(), 3);
+        model.removeSingleRow(0);
+        QCOMPARE(model.totalSize(), 4);
+        model.showAllRows();
+        QCOMPARE(model.size(), 4);
+        QCOMPARE(model.secondColumnText(0), QStringLiteral("hello"));
+        QVERIFY(!ResultFilter(QStringLiteral("(["), TextKind::Bytes, true).isValid());
     }
 
     void longTextsAndEmptyTexts()

@@ -32,9 +32,9 @@ void ResultsModel::setTableLayout(int cells, bool counted)
     m_counted = m_tableCells > 0 && counted;
 }
 
-ResultsModel::CellKind ResultsModel::cellKind(qsizetype row, int column) const
+ResultsModel::CellKind ResultsModel::storedCellKind(size_t stored, int column) const
 {
-    const bool hasSource = m_rows[size_t(row)].source >= 0;
+    const bool hasSource = m_rows[stored].source >= 0;
     if (hasSource && column == 0)
         return CellKind::Path;
     const int k = column - (hasSource ? 1 : 0);
@@ -46,40 +46,61 @@ ResultsModel::CellKind ResultsModel::cellKind(qsizetype row, int column) const
     return CellKind::Empty;
 }
 
-QByteArrayView ResultsModel::tableCell(qsizetype row, int k) const
+QByteArrayView ResultsModel::storedCellBytes(size_t stored, int column) const
 {
-    return TableRow::cell(m_pool.view(m_rows[size_t(row)].text), k);
-}
-
-QByteArrayView ResultsModel::cellBytes(qsizetype row, int column) const
-{
-    if (cellKind(row, column) != CellKind::Text)
+    if (storedCellKind(stored, column) != CellKind::Text)
         return {};
+    const QByteArrayView text = m_pool.view(m_rows[stored].text);
     if (!isTable())
-        return resultBytes(row);
-    return tableCell(row, column - (m_rows[size_t(row)].source >= 0 ? 1 : 0));
+        return text;
+    return TableRow::cell(text, column - (m_rows[stored].source >= 0 ? 1 : 0));
 }
 
-std::uint32_t ResultsModel::foundCount(qsizetype row) const
+std::uint32_t ResultsModel::storedFoundCount(size_t stored) const
 {
     ensureIndex();
-    const Row &r = m_rows[size_t(row)];
+    const Row &r = m_rows[stored];
     return m_index.found(r.source, m_pool.view(r.text));
 }
 
-QString ResultsModel::cellText(qsizetype row, int column) const
+QString ResultsModel::storedCellText(size_t stored, int column) const
 {
-    switch (cellKind(row, column)) {
+    switch (storedCellKind(stored, column)) {
     case CellKind::Path:
-        return m_paths[m_rows[size_t(row)].source];
+        return m_paths[m_rows[stored].source];
     case CellKind::Text:
-        return textOf(cellBytes(row, column));
+        return textOf(storedCellBytes(stored, column));
     case CellKind::Count:
-        return QString::number(foundCount(row));
+        return QString::number(storedFoundCount(stored));
     case CellKind::Empty:
         break;
     }
     return QString();
+}
+
+ResultsModel::CellKind ResultsModel::cellKind(qsizetype row, int column) const
+{
+    return storedCellKind(at(row), column);
+}
+
+QByteArrayView ResultsModel::tableCell(qsizetype row, int k) const
+{
+    return TableRow::cell(m_pool.view(m_rows[at(row)].text), k);
+}
+
+QByteArrayView ResultsModel::cellBytes(qsizetype row, int column) const
+{
+    return storedCellBytes(at(row), column);
+}
+
+std::uint32_t ResultsModel::foundCount(qsizetype row) const
+{
+    return storedFoundCount(at(row));
+}
+
+QString ResultsModel::cellText(qsizetype row, int column) const
+{
+    return storedCellText(at(row), column);
 }
 
 QString ResultsModel::textOf(QByteArrayView bytes) const
@@ -104,7 +125,7 @@ QString ResultsModel::cellPreview(qsizetype row, int column) const
 
 std::optional<QString> ResultsModel::sourcePath(qsizetype row) const
 {
-    const Row &r = m_rows[size_t(row)];
+    const Row &r = m_rows[at(row)];
     if (r.source < 0)
         return std::nullopt;
     return m_paths[r.source];
@@ -211,6 +232,7 @@ bool ResultsModel::appendStored(
         row.source = internPath(path);
     m_rows.push_back(row);
     countPathRow(row, +1);
+    showAppendedRow(m_rows.size() - 1);
     if (m_indexBuilt)
         indexRow(row);
     schedulePendingFlush();
@@ -253,6 +275,10 @@ void ResultsModel::removeRowsAscending(const std::vector<qsizetype> &rows)
 {
     if (rows.empty())
         return;
+    if (m_viewActive) {
+        removeShownRows(rows);
+        return;
+    }
     flushPending();
     for (qsizetype r : rows) {
         const Row &row = m_rows[size_t(r)];
@@ -308,5 +334,115 @@ void ResultsModel::clearRows()
     m_announced = 0;
     m_tableCells = 0;
     m_counted = false;
+    // A new list shows its rows in the order found; a filter stays and
+    // applies to the rows to come.
+    m_sorted.clear();
+    m_sortColumn = -1;
+    m_view.clear();
+    m_viewActive = bool(m_filter);
+    endResetModel();
+}
+
+void ResultsModel::showAppendedRow(size_t stored)
+{
+    if (!m_sorted.empty())
+        m_sorted.push_back(std::uint32_t(stored));
+    if (m_viewActive && (!m_filter || m_filter(stored)))
+        m_view.push_back(std::uint32_t(stored));
+}
+
+std::vector<std::uint32_t> ResultsModel::orderedRows() const
+{
+    if (!m_sorted.empty())
+        return m_sorted;
+    std::vector<std::uint32_t> all(m_rows.size());
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = std::uint32_t(i);
+    return all;
+}
+
+void ResultsModel::showRows(std::vector<std::uint32_t> shown, StoredRowTest filter)
+{
+    flushPending();
+    beginResetModel();
+    m_view = std::move(shown);
+    m_filter = std::move(filter);
+    m_viewActive = true;
+    m_announced = qsizetype(m_view.size());
+    endResetModel();
+}
+
+void ResultsModel::showAllRows()
+{
+    flushPending();
+    beginResetModel();
+    m_filter = nullptr;
+    if (m_sorted.empty()) {
+        m_view.clear();
+        m_viewActive = false;
+    } else {
+        m_view = m_sorted;
+    }
+    m_announced = size();
+    endResetModel();
+}
+
+void ResultsModel::setSortedOrder(std::vector<std::uint32_t> order, int column, Qt::SortOrder direction)
+{
+    flushPending();
+    beginResetModel();
+    m_sorted = std::move(order);
+    m_sortColumn = column;
+    m_sortDirection = direction;
+    if (m_filter) {
+        std::vector<std::uint32_t> shown;
+        shown.reserve(m_view.size());
+        for (const std::uint32_t stored : m_sorted) {
+            if (m_filter(stored))
+                shown.push_back(stored);
+        }
+        m_view = std::move(shown);
+    } else {
+        m_view = m_sorted;
+    }
+    m_viewActive = true;
+    m_announced = size();
+    endResetModel();
+}
+
+void ResultsModel::removeShownRows(const std::vector<qsizetype> &rows)
+{
+    flushPending();
+    std::vector<bool> gone(m_rows.size(), false);
+    for (const qsizetype r : rows) {
+        const size_t stored = at(r);
+        gone[stored] = true;
+        const Row &row = m_rows[stored];
+        if (m_indexBuilt)
+            unindexRow(row);
+        countPathRow(row, -1);
+    }
+    beginResetModel();
+    // Stored rows close up; the shown order and the sorted order follow.
+    std::vector<std::uint32_t> moved(m_rows.size());
+    size_t kept = 0;
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (gone[i])
+            continue;
+        moved[i] = std::uint32_t(kept);
+        m_rows[kept++] = m_rows[i];
+    }
+    m_rows.truncate(kept);
+    const auto follow = [&](std::vector<std::uint32_t> &order) {
+        size_t out = 0;
+        for (const std::uint32_t stored : order) {
+            if (!gone[stored])
+                order[out++] = moved[stored];
+        }
+        order.resize(out);
+    };
+    follow(m_view);
+    follow(m_sorted);
+    m_announced = size();
     endResetModel();
 }

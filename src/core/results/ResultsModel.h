@@ -10,7 +10,9 @@
 #include <QHash>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
+#include <vector>
 
 // The results list. A row is either a text alone, or a source path (first
 // column) with a text (second column); or, in a table, an optional source
@@ -28,10 +30,13 @@ public:
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
 
-    qsizetype size() const override { return qsizetype(m_rows.size()); }
+    // The rows as shown (sorted, and without those a filter hides).
+    qsizetype size() const override { return qsizetype(m_viewActive ? m_view.size() : m_rows.size()); }
+    // Every row, hidden ones included.
+    qsizetype totalSize() const { return qsizetype(m_rows.size()); }
     QString firstColumnText(qsizetype row) const override;
     QString secondColumnText(qsizetype row) const override;
-    bool hasSecondColumn(qsizetype row) const override { return m_rows[size_t(row)].source >= 0; }
+    bool hasSecondColumn(qsizetype row) const override { return m_rows[at(row)].source >= 0; }
     QString cellText(qsizetype row, int column) const override;
     void removeRowsAscending(const std::vector<qsizetype> &rows) override;
     void clearRows() override;
@@ -58,9 +63,35 @@ public:
     QByteArrayView tableCell(qsizetype row, int k) const;
     // How many times a counted row was found, its duplicates included.
     std::uint32_t foundCount(qsizetype row) const;
+    // The same by stored row (see storedRow).
+    CellKind storedCellKind(size_t stored, int column) const;
+    QByteArrayView storedCellBytes(size_t stored, int column) const;
+    std::uint32_t storedFoundCount(size_t stored) const;
+    QString storedCellText(size_t stored, int column) const;
 
     // The result text of a row: the only column, or the second one.
-    QByteArrayView resultBytes(qsizetype row) const { return m_pool.view(m_rows[size_t(row)].text); }
+    QByteArrayView resultBytes(qsizetype row) const { return m_pool.view(m_rows[at(row)].text); }
+
+    // The shown order. Rows are numbered everywhere else as shown; here, as
+    // stored (the order found, from 0), which a sort or a filter never
+    // changes.
+    using StoredRowTest = std::function<bool(size_t stored)>;
+    // Every stored row in the order shown when nothing is hidden.
+    std::vector<std::uint32_t> orderedRows() const;
+    // Shows only these stored rows, in this order; rows appended from now
+    // on are shown when filter passes them.
+    void showRows(std::vector<std::uint32_t> shown, StoredRowTest filter);
+    // Shows every row again (in the sorted order, if sorted).
+    void showAllRows();
+    bool isFiltered() const { return bool(m_filter); }
+    // Shows the rows in this order of stored rows (every row once), by
+    // column; a filter set stays.
+    void setSortedOrder(std::vector<std::uint32_t> order, int column, Qt::SortOrder direction);
+    // The column the rows are sorted by, or -1 for the order found.
+    int sortColumn() const { return m_sortColumn; }
+    Qt::SortOrder sortDirection() const { return m_sortDirection; }
+    // A row as shown, as its stored row.
+    size_t storedRow(qsizetype row) const { return at(row); }
     // The source path of a row, or nothing when the row has none.
     std::optional<QString> sourcePath(qsizetype row) const;
 
@@ -104,11 +135,21 @@ private:
     QString textOf(QByteArrayView bytes) const;
     bool appendStored(
         QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner);
+    size_t at(qsizetype row) const { return m_viewActive ? m_view[size_t(row)] : size_t(row); }
+    void showAppendedRow(size_t stored);
+    void removeShownRows(const std::vector<qsizetype> &rows);
 
     TextKind m_kind = TextKind::Bytes;
     int m_tableCells = 0; // 0: not a table
     bool m_counted = false;
     QByteArray m_encoded; // the row being appended, encoded
+    // Sorted or filtered: the stored rows shown, in the order shown.
+    bool m_viewActive = false;
+    std::vector<std::uint32_t> m_view;
+    std::vector<std::uint32_t> m_sorted; // every stored row, sorted; empty: found order
+    StoredRowTest m_filter;
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortDirection = Qt::AscendingOrder;
     TextPool m_pool;
     // Grows in fixed blocks: no reallocation of millions of rows at once.
     PagedArray<Row> m_rows;

@@ -232,7 +232,15 @@ void Form1::buildControls()
     auto *right = new QGridLayout;
     right->setSpacing(6);
     right->addWidget(m_frame2, 0, 0, 1, 2);
-    right->addWidget(m_listView2, 1, 0, 1, 2);
+    m_text7 = new QLineEdit(this);
+    m_text7->setObjectName(QStringLiteral("Text7"));
+    m_text7->setPlaceholderText(QStringLiteral("Filter results"));
+    m_text7->setClearButtonEnabled(true);
+    auto *resultsBox = new QVBoxLayout;
+    resultsBox->setSpacing(4);
+    resultsBox->addWidget(m_text7);
+    resultsBox->addWidget(m_listView2, 1);
+    right->addLayout(resultsBox, 1, 0, 1, 2);
     right->setRowStretch(1, 1);
     // The three saves share a row, so that the rows line up with the left
     // column's as they always have.
@@ -335,6 +343,7 @@ void Form1::connectHandlers()
     connect(m_fileList, &QAbstractItemModel::modelReset, this, showListed);
     installKeyboard();
     installResultsMenu();
+    installResultsView();
 }
 
 void Form1::Form_Load()

@@ -20,6 +20,7 @@ class Prompts;
 class QCheckBox;
 class ProgressDisplay;
 class WindowRunHost;
+class ResultsFilterJob;
 struct TextSaveOutcome;
 struct ExtractionJob;
 class QGroupBox;
@@ -189,6 +190,11 @@ private:
     // The results' right-click menu, and the viewer following the current
     // row.
     void installResultsMenu();
+    // Sorting by a column header, filtering, and the counts of the list in
+    // the status line as rows go.
+    void installResultsView();
+    void sortResultsBy(int column);
+    void sayResultCounts();
     // The steps both saves of the results share: the dialog (with a default
     // extension added to a name without one, when given), the overwrite
     // question, the writer under the busy pointer, and the closing words.
@@ -217,6 +223,8 @@ private:
     QLineEdit *m_text2 = nullptr;
     QLineEdit *m_text5 = nullptr;
     QLineEdit *m_text6 = nullptr;
+    QLineEdit *m_text7 = nullptr; // filters the results as it is typed in
+    ResultsFilterJob *m_filterJob = nullptr;
     QGroupBox *m_frame2 = nullptr;
     CaptionedProgressBar *m_progressBar = nullptr;
     QPushButton *m_stopButton = nullptr;
