@@ -18,13 +18,16 @@
 #include <QDeadlineTimer>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHeaderView>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QTableView>
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
@@ -146,6 +149,31 @@ QString ScriptRunner::runStep(const QJsonObject &step)
         QApplication::sendEvent(target, &press);
         QKeyEvent release(QEvent::KeyRelease, combination.key(), combination.keyboardModifiers());
         QApplication::sendEvent(target, &release);
+    } else if (step.contains(QStringLiteral("header"))) {
+        // A click on a column header of a list (the results sort by it).
+        auto *table = qobject_cast<QTableView *>(
+            control<QWidget>(step, step.value(QStringLiteral("on")).toString(QStringLiteral("ListView2")), &error));
+        if (!table)
+            return error.isEmpty() ? QStringLiteral("not a list") : error;
+        emit table->horizontalHeader()->sectionClicked(step.value(QStringLiteral("header")).toInt());
+    } else if (step.contains(QStringLiteral("menu"))) {
+        // An entry of a list's right-click menu, for a row (from 1).
+        auto *table = qobject_cast<QTableView *>(
+            control<QWidget>(step, step.value(QStringLiteral("on")).toString(QStringLiteral("ListView2")), &error));
+        if (!table)
+            return error.isEmpty() ? QStringLiteral("not a list") : error;
+        QMenu menu;
+        m_form.fillListMenu(menu, table, step.value(QStringLiteral("row")).toInt() - 1);
+        const QString entry = step.value(QStringLiteral("menu")).toString();
+        for (QAction *action : menu.actions()) {
+            if (action->text() != entry)
+                continue;
+            if (!action->isEnabled())
+                return QStringLiteral("menu entry %1 is not enabled").arg(entry);
+            action->trigger();
+            return QString();
+        }
+        return QStringLiteral("no menu entry %1").arg(entry);
     } else if (step.contains(QStringLiteral("dblclick"))) {
         auto *view = asView(control<QWidget>(step, step.value(QStringLiteral("dblclick")).toString(), &error));
         if (!view)

@@ -25,6 +25,7 @@ struct TextSaveOutcome;
 struct ExtractionJob;
 class QGroupBox;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTableView;
 class ResultsModel;
@@ -44,6 +45,9 @@ public:
     // Opens the message of a result in the viewer, at the first line that
     // holds its text (nothing for a row that does not know its file).
     void showResultMessage(qsizetype row);
+    // The right-click menu of a list (ListView1 or ListView2) for a row (-1:
+    // none).
+    void fillListMenu(QMenu &menu, const QTableView *view, qsizetype row);
 
     explicit Form1(const AppEnvironment &environment, QWidget *parent = nullptr);
     ~Form1() override;

@@ -1,3 +1,4 @@
+#include "core/filelist/FileListModel.h"
 #include "core/results/ResultsModel.h"
 #include "gui/app/Form1.h"
 #include "gui/viewer/Form4.h"
@@ -9,7 +10,7 @@
 #include <QTableView>
 #include <QUrl>
 
-// The right-click menu of the results: from a result to its message.
+// The right-click menus of the two lists: from a row to its message.
 
 namespace {
 
@@ -21,6 +22,17 @@ QString resultText(const ResultsModel &results, qsizetype row)
             return results.cellText(row, column);
     }
     return QString();
+}
+
+// Open Message and Show in Folder: the desktop's own applications.
+void addDesktopEntries(QMenu &menu, const std::optional<QString> &path)
+{
+    QAction *open = menu.addAction(
+        QStringLiteral("Open Message"), [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(*path)); });
+    QAction *folder = menu.addAction(QStringLiteral("Show in Folder"),
+        [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(*path).absolutePath())); });
+    open->setEnabled(path.has_value());
+    folder->setEnabled(path.has_value());
 }
 
 } // namespace
@@ -39,28 +51,46 @@ void Form1::showResultMessage(qsizetype row)
         viewer->findNext();
 }
 
+void Form1::fillListMenu(QMenu &menu, const QTableView *view, qsizetype row)
+{
+    if (view == m_listView1) {
+        const std::optional<QString> path
+            = row >= 0 && row < fileList().size() ? std::optional<QString>(fileList().path(row)) : std::nullopt;
+        QAction *show = menu.addAction(QStringLiteral("Show Message"), [this, path] {
+            Form4::showMessage(*path, readDecoded() ? TextKind::Unicode : TextKind::Bytes, 1, QString());
+        });
+        show->setEnabled(path.has_value());
+        addDesktopEntries(menu, path);
+        menu.addSeparator();
+        QAction *remove = menu.addAction(QStringLiteral("Remove"), [this, row] {
+            m_listView1->setCurrentIndex(fileList().index(int(row), 0));
+            ListView1_KeyDown(Qt::Key_Delete);
+        });
+        remove->setEnabled(path.has_value());
+        return;
+    }
+    // A row knows its file while the source column is shown.
+    const std::optional<QString> path
+        = row >= 0 && row < results().size() ? results().sourcePath(row) : std::optional<QString>();
+    QAction *show = menu.addAction(QStringLiteral("Show Message"), [this, row] { showResultMessage(row); });
+    show->setEnabled(path.has_value());
+    addDesktopEntries(menu, path);
+    menu.addSeparator();
+    QAction *copy = menu.addAction(QStringLiteral("Copy"), [this] { copySelectedResults(); });
+    copy->setEnabled(m_listView2->selectionModel() && m_listView2->selectionModel()->hasSelection());
+}
+
 void Form1::installResultsMenu()
 {
-    m_listView2->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_listView2, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
-        const QModelIndex index = m_listView2->indexAt(at);
-        const qsizetype row = index.isValid() ? index.row() : -1;
-        const std::optional<QString> path
-            = row >= 0 && row < results().size() ? results().sourcePath(row) : std::optional<QString>();
-        QMenu menu(this);
-        QAction *show = menu.addAction(QStringLiteral("Show Message"), this, [this, row] { showResultMessage(row); });
-        QAction *open = menu.addAction(
-            QStringLiteral("Open Message"), this, [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(*path)); });
-        QAction *folder = menu.addAction(QStringLiteral("Show in Folder"), this,
-            [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(*path).absolutePath())); });
-        menu.addSeparator();
-        QAction *copy = menu.addAction(QStringLiteral("Copy"), this, [this] { copySelectedResults(); });
-        // A row knows its file while the source column is shown.
-        for (QAction *action : { show, open, folder })
-            action->setEnabled(path.has_value());
-        copy->setEnabled(m_listView2->selectionModel() && m_listView2->selectionModel()->hasSelection());
-        menu.exec(m_listView2->viewport()->mapToGlobal(at));
-    });
+    for (QTableView *view : { m_listView1, m_listView2 }) {
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint &at) {
+            const QModelIndex index = view->indexAt(at);
+            QMenu menu(this);
+            fillListMenu(menu, view, index.isValid() ? index.row() : -1);
+            menu.exec(view->viewport()->mapToGlobal(at));
+        });
+    }
     // While the viewer is open it follows the current row, so the arrow
     // keys walk from hit to hit.
     connect(m_listView2->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
