@@ -168,6 +168,15 @@ private slots:
                           "r/Ozdw==\n")
             << QByteArray("Content-Type: text/plain; charset=iso-8859-2\nContent-Transfer-Encoding: base64\n\n"
                           "\xC5\xBB\xC3\xB3\xC5\x82w\n");
+        QTest::newRow("base64 without padding keeps its last two bytes")
+            << QByteArray("Content-Transfer-Encoding: base64\n\nSGVsbG8g\nd29ybGQ\n")
+            << QByteArray("Content-Transfer-Encoding: base64\n\nHello world\n");
+        QTest::newRow("base64 without padding keeps its last byte")
+            << QByteArray("Content-Transfer-Encoding: base64\n\nSGVsbG8gd29ybGQh\nYQ\n")
+            << QByteArray("Content-Transfer-Encoding: base64\n\nHello world!a\n");
+        QTest::newRow("base64 ends at its padding, stray characters skipped")
+            << QByteArray("Content-Transfer-Encoding: base64\n\nSGVs*bG8=\nd29ybGQ=\n")
+            << QByteArray("Content-Transfer-Encoding: base64\n\nHello\n");
         QTest::newRow("windows-1252 body declared UTF-8")
             << QByteArray("Content-Type: text/plain; charset=UTF-8\n\n\x93hi\x94 caf\xE9\n")
             << QByteArray("Content-Type: text/plain; charset=UTF-8\n\n\xE2\x80\x9Chi\xE2\x80\x9D caf\xC3\xA9\n");

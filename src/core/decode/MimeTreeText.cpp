@@ -19,16 +19,73 @@ QByteArray lowered(const char *text)
     return QByteArray(text ? text : "").toLower();
 }
 
+int base64Value(char c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 26;
+    if (c >= '0' && c <= '9')
+        return c - '0' + 52;
+    if (c == '+')
+        return 62;
+    if (c == '/')
+        return 63;
+    return -1;
+}
+
+// Base64 as mail holds it: characters outside the alphabet skipped, the
+// first "=" the end of the data, and a last group cut short (a sender that
+// leaves out the padding) read for the one or two bytes it holds. GMime's
+// decoder drops such a group, and with it the last characters of the text.
+QByteArray undoBase64(QByteArrayView encoded)
+{
+    QByteArray out;
+    out.reserve(encoded.size() / 4 * 3 + 2);
+    quint32 group = 0;
+    int count = 0;
+    for (const char c : encoded) {
+        if (c == '=')
+            break;
+        const int value = base64Value(c);
+        if (value < 0)
+            continue;
+        group = (group << 6) | quint32(value);
+        if (++count == 4) {
+            out.append(char(group >> 16));
+            out.append(char(group >> 8));
+            out.append(char(group));
+            group = 0;
+            count = 0;
+        }
+    }
+    if (count >= 2) {
+        group <<= 6 * (4 - count);
+        out.append(char(group >> 16));
+        if (count == 3)
+            out.append(char(group >> 8));
+    }
+    return out;
+}
+
 // The content of a part with its transfer encoding undone.
 QByteArray decodedContent(GMimePart *part)
 {
     GMimeDataWrapper *content = g_mime_part_get_content(part);
     if (!content)
         return {};
+    const bool base64 = g_mime_data_wrapper_get_encoding(content) == GMIME_CONTENT_ENCODING_BASE64;
     GMimeStream *sink = g_mime_stream_mem_new();
-    g_mime_data_wrapper_write_to_stream(content, sink);
+    if (base64) {
+        GMimeStream *encoded = g_mime_data_wrapper_get_stream(content);
+        g_mime_stream_reset(encoded);
+        g_mime_stream_write_to_stream(encoded, sink);
+    } else {
+        g_mime_data_wrapper_write_to_stream(content, sink);
+    }
     GByteArray *bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(sink));
-    QByteArray out(reinterpret_cast<const char *>(bytes->data), qsizetype(bytes->len));
+    const QByteArrayView view(reinterpret_cast<const char *>(bytes->data), qsizetype(bytes->len));
+    QByteArray out = base64 ? undoBase64(view) : view.toByteArray();
     g_object_unref(sink);
     return out;
 }
