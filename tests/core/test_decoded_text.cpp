@@ -238,6 +238,17 @@ private slots:
             << QByteArray("Content-Type: multipart/report; report-type=delivery-status; boundary=R\n\nfailed\n"
                           "Reporting-MTA: dns; mx\n\nFinal-Recipient: rfc822; a@b\nAction: failed\n"
                           "Diagnostic-Code: smtp; 550 no\nSubject: lost\n");
+        QTest::newRow("a Content-Type without a subtype is text/plain")
+            << QByteArray("Content-Type: text; charset=us-ascii\n\nHi,\nread me\n")
+            << QByteArray("Content-Type: text; charset=us-ascii\n\nHi,\nread me\n");
+        QTest::newRow("an unreadable Content-Type of a part is text/plain")
+            << QByteArray("Content-Type: multipart/mixed; boundary=B\n\n--B\nContent-Type: \"text/plain\"\n\none\n"
+                          "--B\nContent-Type: text/\n\ntwo\n--B--\n")
+            << QByteArray("Content-Type: multipart/mixed; boundary=B\n\none\ntwo\n");
+        QTest::newRow("application/octet-stream after a comment stays an attachment")
+            << QByteArray("Content-Type: (data)\n Application/Octet-Stream ; name=a.bin\n\nzz\n")
+            << QByteArray("Content-Type: (data) Application/Octet-Stream ; name=a.bin\n\n"
+                          "Attachment: a.bin (application/octet-stream)\n");
         QTest::newRow("a From line after an empty line in a .eml stays in the body")
             << QByteArray("From a\nSubject: one\n\nhello\n\nFrom b\nSubject: two\n\nstill one\n")
             << QByteArray("From a\nSubject: one\n\nhello\n\nFrom b\nSubject: two\n\nstill one\n");

@@ -109,6 +109,32 @@ void collectHeaders(GMimeObject *object, std::vector<HeaderEntry> &into)
     }
 }
 
+// Whether GMime could not read the part's Content-Type: it then makes the
+// part application/octet-stream ("text", "text/", a quoted type). RFC 2045
+// has such a field mean text/plain, which keeps a text the sender's program
+// labelled badly readable instead of naming it an attachment.
+bool contentTypeUnreadable(GMimeObject *object)
+{
+    GMimeHeaderList *list = g_mime_object_get_header_list(object);
+    GMimeHeader *header = list ? g_mime_header_list_get_header(list, "Content-Type") : nullptr;
+    const char *raw = header ? g_mime_header_get_raw_value(header) : nullptr;
+    if (!raw)
+        return false;
+    QByteArray value = QByteArray(raw).toLower();
+    value.removeIf([](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+    // Comments before the type, "(...)", nested ones included.
+    qsizetype at = 0;
+    for (int depth = 0; at < value.size(); ++at) {
+        if (value[at] == '(')
+            ++depth;
+        else if (value[at] == ')' && depth > 0)
+            --depth;
+        else if (depth == 0)
+            break;
+    }
+    return !QByteArrayView(value).sliced(at).startsWith("application/octet-stream");
+}
+
 } // namespace
 
 MimeTreeText::MimeTreeText(GMimeParserOptions *options, const DecodeLimits &limits)
@@ -235,7 +261,7 @@ void MimeTreeText::appendLeaf(GMimeObject *object, int depth)
     GMimeContentType *contentType = g_mime_object_get_content_type(object);
     QByteArray type = lowered(contentType ? g_mime_content_type_get_media_type(contentType) : nullptr);
     QByteArray subtype = lowered(contentType ? g_mime_content_type_get_media_subtype(contentType) : nullptr);
-    if (type.isEmpty()) {
+    if (type.isEmpty() || (type == "application" && subtype == "octet-stream" && contentTypeUnreadable(object))) {
         type = "text";
         subtype = "plain";
     }
