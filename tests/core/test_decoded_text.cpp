@@ -282,6 +282,14 @@ private slots:
                                                       "From inside a line\nFrom b@x Mon Jan  1 00:00:01 2024\n"
                                                       "Subject: tw\xC3\xB6\n\nbody 2\n"
                                                       "From c@x Mon Jan  1 00:00:02 2024\nSubject: three\n\nbody 3\n");
+        QTest::newRow("a message without a header in a mailbox is read as text")
+            << QStringLiteral("inbox")
+            << QByteArray("From a\nSubject: one\n\nbody 1\n\nFrom b\nno header here\n\tindented caf\xE9\n\n"
+                          "From c\nSubject: =?UTF-8?Q?thr=C3=A9e?=\n\nbody 3\n")
+            << QByteArrayList { "From a", "From b", "From c" }
+            << QByteArray("From a\nSubject: one\n\nbody 1\nFrom b\nno header here\n\tindented caf\xC3\xA9\n"
+                          "From c\nSubject: thr\xC3\xA9"
+                          "e\n\nbody 3\n");
         QTest::newRow("the same bytes named .eml are one message")
             << QStringLiteral("inbox.EML") << three << QByteArrayList { "From a@x Mon Jan  1 00:00:00 2024" }
             << QByteArray("From a@x Mon Jan  1 00:00:00 2024\nSubject: one\n\nbody 1\nFrom inside a line\n\n"
