@@ -221,6 +221,18 @@ private slots:
             << QByteArray("Subject: fwd\nContent-Type: multipart/mixed; boundary=B\n\nsee below\nFrom: x\n"
                           "Subject: inn\xC3\xA9r\nContent-Type: text/plain; charset=iso-8859-1\nX-Last: 1\n\n"
                           "body \xC3\xA9\n");
+        QTest::newRow("an enclosed message keeps its From line and lines without a colon")
+            << QByteArray("Content-Type: multipart/mixed; boundary=B\n\n--B\n\nsee below\n--B\n"
+                          "Content-Type: message/rfc822\n\nFrom a@b Mon Jan  1 00:00:00 2024\n"
+                          "Subject: =?UTF-8?Q?inn=C3=A9r?=\nnot a field\nTo: c\n\ninner body\n--B--\n")
+            << QByteArray("Content-Type: multipart/mixed; boundary=B\n\nsee below\n"
+                          "From a@b Mon Jan  1 00:00:00 2024\nSubject: inn\xC3\xA9r\nnot a field\nTo: c\n\n"
+                          "inner body\n");
+        QTest::newRow("an enclosed message in base64 keeps its From line")
+            << QByteArray("Content-Type: message/rfc822\nContent-Transfer-Encoding: "
+                          "base64\n\nRnJvbSB4ClN1YmplY3Q6IHMKbm8gY29sb24KCmIK\n")
+            << QByteArray("Content-Type: message/rfc822\nContent-Transfer-Encoding: base64\n\n"
+                          "From x\nSubject: s\nno colon\n\nb\n");
         QTest::newRow("forwarded message attached under a name")
             << QByteArray("Content-Type: multipart/mixed; boundary=B\n\n--B\n\nsee attached\n--B\n"
                           "Content-Type: message/rfc822\nContent-Disposition: attachment; filename=\"old.eml\"\n\n"

@@ -111,6 +111,7 @@ DecodedFile MessageDecoder::decode(QByteArrayView bytes, const QString &fileName
         = mailbox ? MboxSplit::split(bytes) : std::vector<MboxSplit::Span> { MboxSplit::single(bytes) };
 
     MimeTreeText out(m_options, limits);
+    out.setSource(bytes);
     // Each read of the parser's asks the clock, so a parse that runs long ends.
     const std::unique_ptr<GMimeStream, decltype(&g_object_unref)> input(
         DeadlineStream::create(bytes, [&out] { return out.timeIsUp(); }), &g_object_unref);

@@ -220,7 +220,7 @@ void MimeTreeText::appendObject(GMimeObject *object, int depth)
                 "Attachment: " + TextCharset::repairUtf8(fileName) + " (" + TextCharset::repairUtf8(typeName) + ')');
         }
         if (GMimeMessage *message = g_mime_message_part_get_message(GMIME_MESSAGE_PART(object)))
-            appendEnclosedMessage(message, depth + 1);
+            appendEnclosedMessage(message, m_source, depth + 1);
     } else if (GMIME_IS_PART(object))
         appendLeaf(object, depth);
 }
@@ -288,12 +288,22 @@ void MimeTreeText::appendLeaf(GMimeObject *object, int depth)
         appendBlock(text);
 }
 
-void MimeTreeText::appendEnclosedMessage(GMimeMessage *message, int depth)
+void MimeTreeText::appendHeaderLines(QByteArrayView headerSection)
+{
+    for (const HeaderSection::Line &line : HeaderSection::read(headerSection)) {
+        if (line.isField)
+            appendLine(TextCharset::utf8OrWindows1252(line.name) + ": " + decodeFieldValue(line.value));
+        else
+            appendLine(TextCharset::utf8OrWindows1252(line.value));
+    }
+}
+
+void MimeTreeText::appendEnclosedMessage(GMimeMessage *message, QByteArrayView source, int depth)
 {
     if (depth > m_limits.maxDepth)
         throw LimitExceeded();
     // GMime keeps the Content-* fields on the body part: both lists, put back
-    // in file order. (GMime has already dropped lines without a colon here.)
+    // in file order.
     std::vector<HeaderEntry> headers;
     collectHeaders(GMIME_OBJECT(message), headers);
     GMimeObject *body = g_mime_message_get_mime_part(message);
@@ -301,9 +311,19 @@ void MimeTreeText::appendEnclosedMessage(GMimeMessage *message, int depth)
         collectHeaders(body, headers);
     std::stable_sort(
         headers.begin(), headers.end(), [](const HeaderEntry &a, const HeaderEntry &b) { return a.offset < b.offset; });
-    for (const HeaderEntry &header : headers) {
-        const QByteArray value = decodeFieldValue(HeaderSection::fieldValue(HeaderSection::unfold(header.rawValue)));
-        appendLine(TextCharset::repairUtf8(header.name) + ": " + value);
+    // The header section as it stands in the bytes, read as a file's own is:
+    // GMime drops a "From " line before it (a message saved from a mailbox,
+    // then attached) and lines without a colon. The first field's offset is
+    // where GMime began the section, such a line included.
+    const gint64 start = headers.empty() ? -1 : headers.front().offset;
+    if (start >= 0 && start < source.size()) {
+        appendHeaderLines(source.sliced(qsizetype(start)));
+    } else {
+        for (const HeaderEntry &header : headers) {
+            const QByteArray value
+                = decodeFieldValue(HeaderSection::fieldValue(HeaderSection::unfold(header.rawValue)));
+            appendLine(TextCharset::repairUtf8(header.name) + ": " + value);
+        }
     }
     appendLine({});
     if (body)
@@ -328,7 +348,7 @@ void MimeTreeText::appendMessageFromBytes(const QByteArray &bytes, int depth)
     }
     try {
         checkTime();
-        appendEnclosedMessage(message, depth);
+        appendEnclosedMessage(message, bytes, depth);
     } catch (...) {
         g_object_unref(message);
         throw;
