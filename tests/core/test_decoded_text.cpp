@@ -168,6 +168,15 @@ private slots:
                           "r/Ozdw==\n")
             << QByteArray("Content-Type: text/plain; charset=iso-8859-2\nContent-Transfer-Encoding: base64\n\n"
                           "\xC5\xBB\xC3\xB3\xC5\x82w\n");
+        QTest::newRow("base64 without padding keeps its last two bytes")
+            << QByteArray("Content-Transfer-Encoding: base64\n\nSGVsbG8g\nd29ybGQ\n")
+            << QByteArray("Content-Transfer-Encoding: base64\n\nHello world\n");
+        QTest::newRow("base64 without padding keeps its last byte")
+            << QByteArray("Content-Transfer-Encoding: base64\n\nSGVsbG8gd29ybGQh\nYQ\n")
+            << QByteArray("Content-Transfer-Encoding: base64\n\nHello world!a\n");
+        QTest::newRow("base64 ends at its padding, stray characters skipped")
+            << QByteArray("Content-Transfer-Encoding: base64\n\nSGVs*bG8=\nd29ybGQ=\n")
+            << QByteArray("Content-Transfer-Encoding: base64\n\nHello\n");
         QTest::newRow("windows-1252 body declared UTF-8")
             << QByteArray("Content-Type: text/plain; charset=UTF-8\n\n\x93hi\x94 caf\xE9\n")
             << QByteArray("Content-Type: text/plain; charset=UTF-8\n\n\xE2\x80\x9Chi\xE2\x80\x9D caf\xC3\xA9\n");
@@ -212,6 +221,18 @@ private slots:
             << QByteArray("Subject: fwd\nContent-Type: multipart/mixed; boundary=B\n\nsee below\nFrom: x\n"
                           "Subject: inn\xC3\xA9r\nContent-Type: text/plain; charset=iso-8859-1\nX-Last: 1\n\n"
                           "body \xC3\xA9\n");
+        QTest::newRow("an enclosed message keeps its From line and lines without a colon")
+            << QByteArray("Content-Type: multipart/mixed; boundary=B\n\n--B\n\nsee below\n--B\n"
+                          "Content-Type: message/rfc822\n\nFrom a@b Mon Jan  1 00:00:00 2024\n"
+                          "Subject: =?UTF-8?Q?inn=C3=A9r?=\nnot a field\nTo: c\n\ninner body\n--B--\n")
+            << QByteArray("Content-Type: multipart/mixed; boundary=B\n\nsee below\n"
+                          "From a@b Mon Jan  1 00:00:00 2024\nSubject: inn\xC3\xA9r\nnot a field\nTo: c\n\n"
+                          "inner body\n");
+        QTest::newRow("an enclosed message in base64 keeps its From line")
+            << QByteArray("Content-Type: message/rfc822\nContent-Transfer-Encoding: "
+                          "base64\n\nRnJvbSB4ClN1YmplY3Q6IHMKbm8gY29sb24KCmIK\n")
+            << QByteArray("Content-Type: message/rfc822\nContent-Transfer-Encoding: base64\n\n"
+                          "From x\nSubject: s\nno colon\n\nb\n");
         QTest::newRow("forwarded message attached under a name")
             << QByteArray("Content-Type: multipart/mixed; boundary=B\n\n--B\n\nsee attached\n--B\n"
                           "Content-Type: message/rfc822\nContent-Disposition: attachment; filename=\"old.eml\"\n\n"
@@ -229,6 +250,17 @@ private slots:
             << QByteArray("Content-Type: multipart/report; report-type=delivery-status; boundary=R\n\nfailed\n"
                           "Reporting-MTA: dns; mx\n\nFinal-Recipient: rfc822; a@b\nAction: failed\n"
                           "Diagnostic-Code: smtp; 550 no\nSubject: lost\n");
+        QTest::newRow("a Content-Type without a subtype is text/plain")
+            << QByteArray("Content-Type: text; charset=us-ascii\n\nHi,\nread me\n")
+            << QByteArray("Content-Type: text; charset=us-ascii\n\nHi,\nread me\n");
+        QTest::newRow("an unreadable Content-Type of a part is text/plain")
+            << QByteArray("Content-Type: multipart/mixed; boundary=B\n\n--B\nContent-Type: \"text/plain\"\n\none\n"
+                          "--B\nContent-Type: text/\n\ntwo\n--B--\n")
+            << QByteArray("Content-Type: multipart/mixed; boundary=B\n\none\ntwo\n");
+        QTest::newRow("application/octet-stream after a comment stays an attachment")
+            << QByteArray("Content-Type: (data)\n Application/Octet-Stream ; name=a.bin\n\nzz\n")
+            << QByteArray("Content-Type: (data) Application/Octet-Stream ; name=a.bin\n\n"
+                          "Attachment: a.bin (application/octet-stream)\n");
         QTest::newRow("a From line after an empty line in a .eml stays in the body")
             << QByteArray("From a\nSubject: one\n\nhello\n\nFrom b\nSubject: two\n\nstill one\n")
             << QByteArray("From a\nSubject: one\n\nhello\n\nFrom b\nSubject: two\n\nstill one\n");
@@ -262,6 +294,14 @@ private slots:
                                                       "From inside a line\nFrom b@x Mon Jan  1 00:00:01 2024\n"
                                                       "Subject: tw\xC3\xB6\n\nbody 2\n"
                                                       "From c@x Mon Jan  1 00:00:02 2024\nSubject: three\n\nbody 3\n");
+        QTest::newRow("a message without a header in a mailbox is read as text")
+            << QStringLiteral("inbox")
+            << QByteArray("From a\nSubject: one\n\nbody 1\n\nFrom b\nno header here\n\tindented caf\xE9\n\n"
+                          "From c\nSubject: =?UTF-8?Q?thr=C3=A9e?=\n\nbody 3\n")
+            << QByteArrayList { "From a", "From b", "From c" }
+            << QByteArray("From a\nSubject: one\n\nbody 1\nFrom b\nno header here\n\tindented caf\xC3\xA9\n"
+                          "From c\nSubject: thr\xC3\xA9"
+                          "e\n\nbody 3\n");
         QTest::newRow("the same bytes named .eml are one message")
             << QStringLiteral("inbox.EML") << three << QByteArrayList { "From a@x Mon Jan  1 00:00:00 2024" }
             << QByteArray("From a@x Mon Jan  1 00:00:00 2024\nSubject: one\n\nbody 1\nFrom inside a line\n\n"

@@ -111,6 +111,7 @@ DecodedFile MessageDecoder::decode(QByteArrayView bytes, const QString &fileName
         = mailbox ? MboxSplit::split(bytes) : std::vector<MboxSplit::Span> { MboxSplit::single(bytes) };
 
     MimeTreeText out(m_options, limits);
+    out.setSource(bytes);
     // Each read of the parser's asks the clock, so a parse that runs long ends.
     const std::unique_ptr<GMimeStream, decltype(&g_object_unref)> input(
         DeadlineStream::create(bytes, [&out] { return out.timeIsUp(); }), &g_object_unref);
@@ -123,9 +124,17 @@ DecodedFile MessageDecoder::decode(QByteArrayView bytes, const QString &fileName
             if (!message.separator.isEmpty())
                 out.appendLine(TextCharset::utf8OrWindows1252(message.separator));
 
+            const QByteArrayView messageBytes = bytes.sliced(span.headerStart, span.end - span.headerStart);
+            if (!HeaderSection::looksLikeMessage(messageBytes)) {
+                // A message of a mailbox with no header section (a note
+                // filed with the mail) is read as a file with no header is;
+                // GMime would refuse it, and with it the whole mailbox.
+                out.appendBlock(plainText(messageBytes));
+                result.messages.push_back(std::move(message));
+                continue;
+            }
             // The header as it stands in the file: file order, and lines
             // without a colon kept as they are.
-            const QByteArrayView messageBytes = bytes.sliced(span.headerStart, span.end - span.headerStart);
             for (const HeaderSection::Line &line : HeaderSection::read(messageBytes)) {
                 if (!line.isField) {
                     out.appendLine(TextCharset::utf8OrWindows1252(line.value));

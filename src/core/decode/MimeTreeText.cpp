@@ -19,16 +19,73 @@ QByteArray lowered(const char *text)
     return QByteArray(text ? text : "").toLower();
 }
 
+int base64Value(char c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 26;
+    if (c >= '0' && c <= '9')
+        return c - '0' + 52;
+    if (c == '+')
+        return 62;
+    if (c == '/')
+        return 63;
+    return -1;
+}
+
+// Base64 as mail holds it: characters outside the alphabet skipped, the
+// first "=" the end of the data, and a last group cut short (a sender that
+// leaves out the padding) read for the one or two bytes it holds. GMime's
+// decoder drops such a group, and with it the last characters of the text.
+QByteArray undoBase64(QByteArrayView encoded)
+{
+    QByteArray out;
+    out.reserve(encoded.size() / 4 * 3 + 2);
+    quint32 group = 0;
+    int count = 0;
+    for (const char c : encoded) {
+        if (c == '=')
+            break;
+        const int value = base64Value(c);
+        if (value < 0)
+            continue;
+        group = (group << 6) | quint32(value);
+        if (++count == 4) {
+            out.append(char(group >> 16));
+            out.append(char(group >> 8));
+            out.append(char(group));
+            group = 0;
+            count = 0;
+        }
+    }
+    if (count >= 2) {
+        group <<= 6 * (4 - count);
+        out.append(char(group >> 16));
+        if (count == 3)
+            out.append(char(group >> 8));
+    }
+    return out;
+}
+
 // The content of a part with its transfer encoding undone.
 QByteArray decodedContent(GMimePart *part)
 {
     GMimeDataWrapper *content = g_mime_part_get_content(part);
     if (!content)
         return {};
+    const bool base64 = g_mime_data_wrapper_get_encoding(content) == GMIME_CONTENT_ENCODING_BASE64;
     GMimeStream *sink = g_mime_stream_mem_new();
-    g_mime_data_wrapper_write_to_stream(content, sink);
+    if (base64) {
+        GMimeStream *encoded = g_mime_data_wrapper_get_stream(content);
+        g_mime_stream_reset(encoded);
+        g_mime_stream_write_to_stream(encoded, sink);
+    } else {
+        g_mime_data_wrapper_write_to_stream(content, sink);
+    }
     GByteArray *bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(sink));
-    QByteArray out(reinterpret_cast<const char *>(bytes->data), qsizetype(bytes->len));
+    const QByteArrayView view(reinterpret_cast<const char *>(bytes->data), qsizetype(bytes->len));
+    QByteArray out = base64 ? undoBase64(view) : view.toByteArray();
     g_object_unref(sink);
     return out;
 }
@@ -50,6 +107,32 @@ void collectHeaders(GMimeObject *object, std::vector<HeaderEntry> &into)
         into.push_back({ g_mime_header_get_offset(header), QByteArray(g_mime_header_get_name(header)),
             QByteArray(raw ? raw : "") });
     }
+}
+
+// Whether GMime could not read the part's Content-Type: it then makes the
+// part application/octet-stream ("text", "text/", a quoted type). RFC 2045
+// has such a field mean text/plain, which keeps a text the sender's program
+// labelled badly readable instead of naming it an attachment.
+bool contentTypeUnreadable(GMimeObject *object)
+{
+    GMimeHeaderList *list = g_mime_object_get_header_list(object);
+    GMimeHeader *header = list ? g_mime_header_list_get_header(list, "Content-Type") : nullptr;
+    const char *raw = header ? g_mime_header_get_raw_value(header) : nullptr;
+    if (!raw)
+        return false;
+    QByteArray value = QByteArray(raw).toLower();
+    value.removeIf([](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
+    // Comments before the type, "(...)", nested ones included.
+    qsizetype at = 0;
+    for (int depth = 0; at < value.size(); ++at) {
+        if (value[at] == '(')
+            ++depth;
+        else if (value[at] == ')' && depth > 0)
+            --depth;
+        else if (depth == 0)
+            break;
+    }
+    return !QByteArrayView(value).sliced(at).startsWith("application/octet-stream");
 }
 
 } // namespace
@@ -137,7 +220,7 @@ void MimeTreeText::appendObject(GMimeObject *object, int depth)
                 "Attachment: " + TextCharset::repairUtf8(fileName) + " (" + TextCharset::repairUtf8(typeName) + ')');
         }
         if (GMimeMessage *message = g_mime_message_part_get_message(GMIME_MESSAGE_PART(object)))
-            appendEnclosedMessage(message, depth + 1);
+            appendEnclosedMessage(message, m_source, depth + 1);
     } else if (GMIME_IS_PART(object))
         appendLeaf(object, depth);
 }
@@ -178,7 +261,7 @@ void MimeTreeText::appendLeaf(GMimeObject *object, int depth)
     GMimeContentType *contentType = g_mime_object_get_content_type(object);
     QByteArray type = lowered(contentType ? g_mime_content_type_get_media_type(contentType) : nullptr);
     QByteArray subtype = lowered(contentType ? g_mime_content_type_get_media_subtype(contentType) : nullptr);
-    if (type.isEmpty()) {
+    if (type.isEmpty() || (type == "application" && subtype == "octet-stream" && contentTypeUnreadable(object))) {
         type = "text";
         subtype = "plain";
     }
@@ -205,12 +288,22 @@ void MimeTreeText::appendLeaf(GMimeObject *object, int depth)
         appendBlock(text);
 }
 
-void MimeTreeText::appendEnclosedMessage(GMimeMessage *message, int depth)
+void MimeTreeText::appendHeaderLines(QByteArrayView headerSection)
+{
+    for (const HeaderSection::Line &line : HeaderSection::read(headerSection)) {
+        if (line.isField)
+            appendLine(TextCharset::utf8OrWindows1252(line.name) + ": " + decodeFieldValue(line.value));
+        else
+            appendLine(TextCharset::utf8OrWindows1252(line.value));
+    }
+}
+
+void MimeTreeText::appendEnclosedMessage(GMimeMessage *message, QByteArrayView source, int depth)
 {
     if (depth > m_limits.maxDepth)
         throw LimitExceeded();
     // GMime keeps the Content-* fields on the body part: both lists, put back
-    // in file order. (GMime has already dropped lines without a colon here.)
+    // in file order.
     std::vector<HeaderEntry> headers;
     collectHeaders(GMIME_OBJECT(message), headers);
     GMimeObject *body = g_mime_message_get_mime_part(message);
@@ -218,9 +311,19 @@ void MimeTreeText::appendEnclosedMessage(GMimeMessage *message, int depth)
         collectHeaders(body, headers);
     std::stable_sort(
         headers.begin(), headers.end(), [](const HeaderEntry &a, const HeaderEntry &b) { return a.offset < b.offset; });
-    for (const HeaderEntry &header : headers) {
-        const QByteArray value = decodeFieldValue(HeaderSection::fieldValue(HeaderSection::unfold(header.rawValue)));
-        appendLine(TextCharset::repairUtf8(header.name) + ": " + value);
+    // The header section as it stands in the bytes, read as a file's own is:
+    // GMime drops a "From " line before it (a message saved from a mailbox,
+    // then attached) and lines without a colon. The first field's offset is
+    // where GMime began the section, such a line included.
+    const gint64 start = headers.empty() ? -1 : headers.front().offset;
+    if (start >= 0 && start < source.size()) {
+        appendHeaderLines(source.sliced(qsizetype(start)));
+    } else {
+        for (const HeaderEntry &header : headers) {
+            const QByteArray value
+                = decodeFieldValue(HeaderSection::fieldValue(HeaderSection::unfold(header.rawValue)));
+            appendLine(TextCharset::repairUtf8(header.name) + ": " + value);
+        }
     }
     appendLine({});
     if (body)
@@ -245,7 +348,7 @@ void MimeTreeText::appendMessageFromBytes(const QByteArray &bytes, int depth)
     }
     try {
         checkTime();
-        appendEnclosedMessage(message, depth);
+        appendEnclosedMessage(message, bytes, depth);
     } catch (...) {
         g_object_unref(message);
         throw;

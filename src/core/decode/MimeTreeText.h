@@ -39,6 +39,10 @@ public:
     // windows-1252, encoded words undone.
     QByteArray decodeFieldValue(QByteArrayView raw) const;
 
+    // The bytes the parser reads (header offsets are indices into them), for
+    // the header sections of enclosed messages as they stand.
+    void setSource(QByteArrayView bytes) { m_source = bytes; }
+
     // Each message of a mailbox has the limits anew.
     void beginMessage();
 
@@ -52,7 +56,8 @@ private:
     void appendObject(GMimeObject *object, int depth);
     void appendMultipart(GMimeObject *multipart, int depth);
     void appendLeaf(GMimeObject *part, int depth);
-    void appendEnclosedMessage(GMimeMessage *message, int depth);
+    void appendEnclosedMessage(GMimeMessage *message, QByteArrayView source, int depth);
+    void appendHeaderLines(QByteArrayView headerSection);
     void appendMessageFromBytes(const QByteArray &bytes, int depth);
 
     GMimeParserOptions *m_options;
@@ -60,4 +65,5 @@ private:
     QElapsedTimer m_clock;
     int m_parts = 0;
     QByteArray m_text;
+    QByteArrayView m_source;
 };
