@@ -9,6 +9,8 @@
 #include "core/app/SettingsStore.h"
 #include "core/results/ResultsModel.h"
 #include "gui/app/CaptionedProgressBar.h"
+#include "gui/app/StatusLine.h"
+#include "gui/viewer/Form4.h"
 
 #include <QDir>
 #include <QJsonDocument>
@@ -318,6 +320,45 @@ private slots:
         const QList<QByteArray> lines = expected.chopped(1).split('\n');
         for (const QByteArray &line : lines)
             QVERIFY(line.endsWith("\t\r"));
+    }
+
+    // A header click sorts, a second one reverses; typing in the filter box
+    // hides rows; the text file then holds the rows as shown, and the status
+    // line counts them.
+    void sortedAndFilteredRowsAreWhatIsSaved()
+    {
+        AppFixture app;
+        const QString path = files.write(QStringLiteral("sort/m.eml"), "item 10\r\nItem 9\r\nother\r\nitem 100\r\n");
+        extract(app, { path }, false);
+        app.run(R"({"header":0,"on":"ListView2"})");
+        QCOMPARE(readAll(save(app, QStringLiteral("sorted.txt"))),
+            QByteArray("Results \t\r\nItem 9  \t\r\nitem 10 \t\r\nitem 100\t\r\nother   \t\r\n"));
+        app.run(R"({"header":0,"on":"ListView2"})");
+        app.run(R"({"set":"Text7","text":"ITEM 1"})");
+        QTRY_COMPARE(app.form().results().size(), 2);
+        const StatusLine *status = app.form().findChild<StatusLine *>();
+        QVERIFY2(status->text().startsWith(QStringLiteral("2 of 4 results shown")), qPrintable(status->text()));
+        QCOMPARE(readAll(save(app, QStringLiteral("filtered.txt"))),
+            QByteArray("Results \t\r\nitem 100\t\r\nitem 10 \t\r\n"));
+        QVERIFY2(
+            status->text().startsWith(QStringLiteral("Saved 2 rows (the 2 shown of 4)")), qPrintable(status->text()));
+        app.run(R"({"set":"Text7","text":""})");
+        QTRY_COMPARE(app.form().results().size(), 4);
+    }
+
+    // The results' menu opens a row's message in the viewer, at its text.
+    void showMessageFromTheMenu()
+    {
+        AppFixture app;
+        const QString path = files.write(QStringLiteral("menu/m.eml"), "first\r\nsecond line\r\nthird\r\n");
+        extract(app, { path }, true);
+        app.run(R"({"menu":"Show Message","on":"ListView2","row":2})");
+        const QJsonObject viewer = app.dump(QStringLiteral("Form4"));
+        QCOMPARE(viewer.value(QStringLiteral("file")).toString(), path);
+        QCOMPARE(viewer.value(QStringLiteral("line")).toInteger(), 2);
+        QCOMPARE(viewer.value(QStringLiteral("highlight")).toString(), QStringLiteral("second line"));
+        if (Form4 *open = Form4::find())
+            open->close();
     }
 
     void nameWithoutExtensionGetsNone()

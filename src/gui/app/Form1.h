@@ -199,6 +199,8 @@ private:
     void installResultsView();
     void sortResultsBy(int column);
     void sayResultCounts();
+    // What a writer's status line text adds while a filter hides rows.
+    QString shownNote() const;
     // The steps both saves of the results share: the dialog (with a default
     // extension added to a name without one, when given), the overwrite
     // question, the writer under the busy pointer, and the closing words.

@@ -120,7 +120,7 @@ void Form1::PushButton18_Click()
         statusLine().say(QStringLiteral("Stopped: nothing was copied."));
     else if (ran && copied && results().size() > 0)
         statusLine().say(QStringLiteral("Copied ")
-            + CountText::counted(results().size(), QStringLiteral("row"), QStringLiteral("rows")));
+            + CountText::counted(results().size(), QStringLiteral("row"), QStringLiteral("rows")) + shownNote());
     // Success is claimed only when the text reached the clipboard (an empty
     // list leaves it as it was, and that counts as done). A failure inside
     // the copy has had its error box already.
@@ -175,7 +175,7 @@ void Form1::saveResults(const QString &procedure, const QStringList &filters, co
     trap.step(112, [&] {
         if (outcome.saved)
             statusLine().say(QStringLiteral("Saved ")
-                + CountText::counted(outcome.rowsWritten, QStringLiteral("row"), QStringLiteral("rows")));
+                + CountText::counted(outcome.rowsWritten, QStringLiteral("row"), QStringLiteral("rows")) + shownNote());
         prompts().info(QStringLiteral("Done."));
     });
 }

@@ -67,3 +67,11 @@ void Form1::sayResultCounts()
     else
         m_statusLine->say(CountText::counted(all, QStringLiteral("result"), QStringLiteral("results")));
 }
+
+QString Form1::shownNote() const
+{
+    if (!m_results->isFiltered())
+        return QString();
+    return QStringLiteral(" (the ") + CountText::number(m_results->size()) + QStringLiteral(" shown of ")
+        + CountText::number(m_results->totalSize()) + QStringLiteral(")");
+}

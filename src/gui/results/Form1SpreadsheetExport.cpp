@@ -1,3 +1,4 @@
+#include "core/app/CountText.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/Prompts.h"
 #include "core/app/StopRequest.h"
@@ -91,6 +92,9 @@ void Form1::PushButton12_Click()
         }
         if (!handedOver)
             QFile::remove(workbookPath);
+        else
+            statusLine().say(QStringLiteral("Opened a workbook of ")
+                + CountText::counted(results().size(), QStringLiteral("row"), QStringLiteral("rows")) + shownNote());
     } else if (!workbookPath.isEmpty()) {
         QFile::remove(workbookPath);
     }
