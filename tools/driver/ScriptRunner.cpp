@@ -209,6 +209,9 @@ QString ScriptRunner::runStep(const QJsonObject &step)
         // Where a control is on the screen, for a program outside (a file
         // manager dragging files onto it) to aim at.
         QWidget *w = control<QWidget>(step, step.value(QStringLiteral("locate")).toString(), &error);
+        int rowHeight = 0;
+        if (auto *table = qobject_cast<QTableView *>(w))
+            rowHeight = table->verticalHeader()->defaultSectionSize();
         if (auto *view = asView(w))
             w = view->viewport();
         if (w) {
@@ -218,9 +221,10 @@ QString ScriptRunner::runStep(const QJsonObject &step)
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
             QCoreApplication::processEvents();
             const QRect area(w->mapToGlobal(QPoint(0, 0)), w->size());
-            m_sink({ { QStringLiteral("locate"), step.value(QStringLiteral("locate")) },
-                { QStringLiteral("x"), area.x() }, { QStringLiteral("y"), area.y() },
-                { QStringLiteral("width"), area.width() }, { QStringLiteral("height"), area.height() } });
+            m_sink(
+                { { QStringLiteral("locate"), step.value(QStringLiteral("locate")) }, { QStringLiteral("x"), area.x() },
+                    { QStringLiteral("y"), area.y() }, { QStringLiteral("width"), area.width() },
+                    { QStringLiteral("height"), area.height() }, { QStringLiteral("rowHeight"), rowHeight } });
         }
     } else if (step.contains(QStringLiteral("wait"))) {
         // Runs the event loop until a list holds at least "rows" rows (put

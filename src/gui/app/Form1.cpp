@@ -32,6 +32,8 @@
 #include <QMimeData>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -84,7 +86,6 @@ QTableView *makeReportList(QWidget *parent, const QString &name, const QString &
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
     view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     view->horizontalHeader()->setHighlightSections(false);
-    view->horizontalHeader()->setStretchLastSection(false);
     view->horizontalHeader()->setSectionsMovable(false);
     QFont font = view->font();
     font.setBold(true);
@@ -263,10 +264,22 @@ void Form1::buildControls()
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);
     m_statusLine = new StatusLine(this);
+    // Everything but the status line lies in a scroll area: on a screen too
+    // small for the whole window it can still be reached; on any other the
+    // area shows it all and no scroll bar appears.
+    auto *content = new QWidget;
+    content->setObjectName(QStringLiteral("Content"));
+    content->setLayout(columns);
+    columns->setContentsMargins(0, 0, 0, 0);
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("ContentScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
     auto *whole = new QVBoxLayout(this);
     whole->setContentsMargins(8, 8, 8, 4);
     whole->setSpacing(4);
-    whole->addLayout(columns, 1);
+    whole->addWidget(scroll, 1);
     whole->addWidget(m_statusLine);
 
     // Equal heights keep the rows of both columns level with each other.
@@ -413,6 +426,31 @@ void Form1::restoreCheckBox(QCheckBox *box, const QString &key)
     if (value != 0 && value != 1)
         throw AppFailure(QStringLiteral("Invalid property value"));
     box->setChecked(value == 1);
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_placed)
+        return;
+    m_placed = true;
+    // The first time it is shown the window is made to fit the screen it is
+    // on: no larger than the area free for windows, and within it.
+    const QScreen *shown = screen();
+    if (!shown)
+        return;
+    const QRect area = shown->availableGeometry();
+    // The frame is not known yet on every platform: leave room for a title
+    // bar and borders.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize room(area.width() - qMax(frame.width(), 16), area.height() - qMax(frame.height(), 40));
+    if (width() > room.width() || height() > room.height())
+        resize(qMin(width(), room.width()), qMin(height(), room.height()));
+    QRect placed = frameGeometry();
+    placed.moveLeft(qBound(area.left(), placed.left(), qMax(area.left(), area.right() - placed.width())));
+    placed.moveTop(qBound(area.top(), placed.top(), qMax(area.top(), area.bottom() - placed.height())));
+    if (placed.topLeft() != frameGeometry().topLeft())
+        move(placed.topLeft());
 }
 
 void Form1::closeEvent(QCloseEvent *event)

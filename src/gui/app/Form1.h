@@ -171,6 +171,7 @@ signals:
     void closed();
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
@@ -236,6 +237,7 @@ private:
     QPushButton *m_stopButton = nullptr;
     StatusLine *m_statusLine = nullptr;
     int m_stoppable = 0;
+    bool m_placed = false; // fitted to the screen when first shown
     QCursor m_handPointer;
     bool m_hasHandPointer = false;
     FileListReorder *m_reorder = nullptr;
