@@ -29,13 +29,16 @@ void Form1::showResultMessage(qsizetype row)
 {
     if (row < 0 || row >= results().size())
         return;
-    const std::optional<QString> path = results().sourcePath(row);
-    if (!path)
+    const QString path = results().filePath(row);
+    if (path.isEmpty())
         return;
-    // The viewer opens at the first line that holds the result's text.
+    // The viewer opens at the row's own line, its text highlighted; a row
+    // that stands for its whole file (a header-field table's) opens at the
+    // first line that holds its text.
+    const qint64 line = results().lineNumber(row);
     const QString text = resultText(results(), row);
-    Form4 *viewer = Form4::showMessage(*path, results().textKind(), 1, text);
-    if (viewer && !text.isEmpty() && viewer->currentHit().offset < 0)
+    Form4 *viewer = Form4::showMessage(path, results().textKind(), qMax<qint64>(1, line), text);
+    if (line == 0 && viewer && !text.isEmpty() && !viewer->currentHit().found())
         viewer->findNext();
 }
 
@@ -45,19 +48,18 @@ void Form1::installResultsMenu()
     connect(m_listView2, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         const QModelIndex index = m_listView2->indexAt(at);
         const qsizetype row = index.isValid() ? index.row() : -1;
-        const std::optional<QString> path
-            = row >= 0 && row < results().size() ? results().sourcePath(row) : std::optional<QString>();
+        const QString path = row >= 0 && row < results().size() ? results().filePath(row) : QString();
         QMenu menu(this);
         QAction *show = menu.addAction(QStringLiteral("Show Message"), this, [this, row] { showResultMessage(row); });
         QAction *open = menu.addAction(
-            QStringLiteral("Open Message"), this, [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(*path)); });
+            QStringLiteral("Open Message"), this, [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
         QAction *folder = menu.addAction(QStringLiteral("Show in Folder"), this,
-            [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(*path).absolutePath())); });
+            [path] { QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath())); });
         menu.addSeparator();
         QAction *copy = menu.addAction(QStringLiteral("Copy"), this, [this] { copySelectedResults(); });
-        // A row knows its file while the source column is shown.
+        // Every row found by a run knows its file, shown or not.
         for (QAction *action : { show, open, folder })
-            action->setEnabled(path.has_value());
+            action->setEnabled(!path.isEmpty());
         copy->setEnabled(m_listView2->selectionModel() && m_listView2->selectionModel()->hasSelection());
         menu.exec(m_listView2->viewport()->mapToGlobal(at));
     });
