@@ -161,11 +161,12 @@ private slots:
 
     void pagedArrayAcrossBlocks()
     {
-        // 64 KiB elements: 32 to a block, so a hundred span four blocks.
+        // Elements of nearly 64 KiB: 32 to a block with some bytes left
+        // over, so a hundred span four blocks.
         struct Wide
         {
             int value;
-            char padding[65532];
+            char padding[65520];
         };
         PagedArray<Wide> array;
         std::vector<int> reference;
