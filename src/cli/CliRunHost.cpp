@@ -63,18 +63,27 @@ void CliRunHost::setResultColumns(const QList<std::pair<QString, int>> &columns)
     m_laidOut = true;
 }
 
-void CliRunHost::appendResult(
-    QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner)
+namespace {
+// A row's line as the formats write it: none for a row that stands for its
+// whole file.
+std::optional<qint64> writtenLine(qint64 line)
+{
+    return line > 0 ? std::optional<qint64>(line) : std::nullopt;
+}
+} // namespace
+
+void CliRunHost::appendResult(QByteArrayView text, const QString &path, qint64 line, bool removeDuplicates,
+    bool showSource, const QByteArray *owner)
 {
     if (m_kept) {
-        if (!m_kept->appendResult(text, path, removeDuplicates, showSource, owner))
+        if (!m_kept->appendResult(text, path, removeDuplicates, showSource, owner, line))
             return;
     }
     ++m_resultCount;
     if (m_writer.needsAllRows())
         return;
     const QByteArrayView cells[] = { text };
-    m_writer.write({ path, std::nullopt, cells });
+    m_writer.write({ path, writtenLine(line), cells });
 }
 
 void CliRunHost::setTableLayout(int cells, bool counted)
@@ -91,16 +100,17 @@ void CliRunHost::setTableLayout(int cells, bool counted)
 }
 
 void CliRunHost::appendRow(
-    const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource)
+    const QList<QByteArrayView> &cells, const QString &path, qint64 line, bool removeDuplicates, bool showSource)
 {
     if (m_kept) {
-        if (!m_kept->appendRow(cells, path, removeDuplicates, showSource))
+        if (!m_kept->appendRow(cells, path, removeDuplicates, showSource, line))
             return;
     }
     ++m_resultCount;
     if (m_writer.needsAllRows() || m_tableCounted)
         return;
-    m_writer.write({ path, std::nullopt, std::span<const QByteArrayView>(cells.constData(), size_t(cells.size())) });
+    m_writer.write(
+        { path, writtenLine(line), std::span<const QByteArrayView>(cells.constData(), size_t(cells.size())) });
 }
 
 void CliRunHost::writeCountedRows()
@@ -114,9 +124,12 @@ void CliRunHost::writeCountedRows()
             cells[k] = m_kept->tableCell(row, k);
         count = QByteArray::number(m_kept->foundCount(row));
         cells[m_tableCells] = count;
-        const QString path = m_kept->sourcePath(row).value_or(QString());
-        m_writer.write(
-            { path, std::nullopt, std::span<const QByteArrayView>(cells.constData(), size_t(cells.size())) });
+        const std::optional<QString> source = m_kept->sourcePath(row);
+        const QString path = source.value_or(QString());
+        // With its file, the line where the row was first found; without it,
+        // a row counts findings in several files, and no line is its own.
+        const std::optional<qint64> line = source ? writtenLine(m_kept->lineNumber(row)) : std::nullopt;
+        m_writer.write({ path, line, std::span<const QByteArrayView>(cells.constData(), size_t(cells.size())) });
     }
 }
 

@@ -39,11 +39,11 @@ public:
 
     void clearResults(TextKind kind) override;
     void setResultColumns(const QList<std::pair<QString, int>> &columns) override;
-    void appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
+    void appendResult(QByteArrayView text, const QString &path, qint64 line, bool removeDuplicates, bool showSource,
         const QByteArray *owner) override;
     void setTableLayout(int cells, bool counted) override;
-    void appendRow(
-        const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource) override;
+    void appendRow(const QList<QByteArrayView> &cells, const QString &path, qint64 line, bool removeDuplicates,
+        bool showSource) override;
     bool countDuplicates() const override { return m_count; }
     qsizetype resultCount() const override { return m_resultCount; }
 

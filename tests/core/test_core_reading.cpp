@@ -1,5 +1,5 @@
-// The line splitter and the two file readers: line ends, blocks, 8-bit bytes
-// and unreadable files.
+// The line splitter, the line cursor and its line numbers, and the two file
+// readers: line ends, blocks, 8-bit bytes and unreadable files.
 
 #include "ScriptedPrompts.h"
 #include "TempFiles.h"
@@ -89,8 +89,9 @@ private slots:
         const char alphabet[] = { 'a', 'b', ' ', '\r', '\n', '\xe9' };
         for (int round = 0; round < 2000; ++round) {
             QByteArray text;
-            // Now and then a text long enough to be scanned in blocks.
-            const int length = random.bounded(round % 4 == 0 ? 200 : 40);
+            // Now and then a text long enough to be scanned in blocks, and
+            // for line ends to be counted in many of them.
+            const int length = random.bounded(round % 50 == 0 ? 20000 : round % 4 == 0 ? 200 : 40);
             for (int i = 0; i < length; ++i)
                 text.append(alphabet[random.bounded(int(sizeof alphabet))]);
             QCOMPARE(linesOf(text), referenceLines(text));
@@ -98,20 +99,33 @@ private slots:
             // From any line, a jump to a byte of a later line lands on that
             // line's start, and the walk goes on from there as usual.
             const std::vector<LineSpan> spans = splitLines(text);
+            // Each line's number is found from any byte of it, its line end
+            // included.
+            LineNumbering numbering(text);
+            for (size_t j = 0; j < spans.size(); j += 1 + size_t(random.bounded(3))) {
+                const qsizetype at = spans[j].offset + random.bounded(int(spans[j].length + 1));
+                QCOMPARE(numbering.lineOf(at), qint64(j + 1));
+            }
             const size_t from = size_t(random.bounded(int(spans.size())));
             const size_t to = from + size_t(random.bounded(int(spans.size() - from)));
             if (spans[to].length == 0)
                 continue;
             LineCursor cursor(text);
-            for (size_t j = 0; j < from; ++j)
+            for (size_t j = 0; j < from; ++j) {
+                // The number asked for now and then, or never before the jump.
+                if (random.bounded(3) == 0)
+                    QCOMPARE(cursor.lineNumber(), qint64(j + 1));
                 cursor.next();
+            }
             if (random.bounded(2))
                 cursor.lineEnd(); // a line end already known must not get in the way
             cursor.moveToLineOf(spans[to].offset + random.bounded(int(spans[to].length)));
             QCOMPARE(cursor.lineStart(), spans[to].offset);
             QList<QByteArray> rest;
-            for (; cursor.atLine(); cursor.next())
+            for (; cursor.atLine(); cursor.next()) {
+                QCOMPARE(cursor.lineNumber(), qint64(to + 1) + rest.size());
                 rest.append(cursor.line().toByteArray());
+            }
             QCOMPARE(rest, referenceLines(text).mid(qsizetype(to)));
         }
     }

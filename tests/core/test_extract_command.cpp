@@ -259,7 +259,10 @@ void TestExtractCommand::goldenFolders()
     QCOMPARE(csv.status, status);
     QCOMPARE(csv.out, readAll(saved));
 
-    // jsonl: one object a row, each cell under its column's name.
+    // jsonl: one object a row, each cell under its column's name, and the
+    // line the row was found on (null for a row that stands for its whole
+    // file, or for a counted row without its file, which counts findings
+    // in several).
     const Outcome jsonl = run("jsonl");
     QCOMPARE(jsonl.status, status);
     QList<QByteArray> objects = jsonl.out.split('\n');
@@ -275,6 +278,11 @@ void TestExtractCommand::goldenFolders()
         }
         if (rows.hasSecondColumn(r))
             QCOMPARE(object.value(QStringLiteral("source")).toString(), *rows.sourcePath(r));
+        const QJsonValue line = object.value(QStringLiteral("line"));
+        if (rows.lineNumber(r) == 0 || (rows.isCounted() && !rows.hasSecondColumn(r)))
+            QVERIFY2(line.isNull(), objects[r].constData());
+        else
+            QCOMPARE(line.toInteger(), rows.lineNumber(r));
     }
 }
 

@@ -1,5 +1,6 @@
 // The results storage: the duplicate test must answer exactly as a scan of
-// the rows would, through appends with both options, removals and clears.
+// the rows would, through appends with both options, removals and clears;
+// and every row keeps its file and line whether its source is shown or not.
 
 #include "core/extract/ListviewContainsText.h"
 #include "core/extract/PatternMatcher.h"
@@ -13,12 +14,17 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 // The slow, obvious results list.
 struct ReferenceRow
 {
     QString path; // empty: no source column
     QByteArray text;
+    QString file;
+    qint64 line = 0;
 };
 
 bool referenceFirstColumnContains(const QList<ReferenceRow> &rows, const QByteArray &text)
@@ -65,9 +71,14 @@ private slots:
                     const bool already = showSource ? referenceContainsPair(reference, path, text)
                                                     : referenceFirstColumnContains(reference, text);
                     const bool expectAdded = !(removeDuplicates && already);
-                    QCOMPARE(model.appendResult(text, path, removeDuplicates, showSource), expectAdded);
-                    if (expectAdded)
-                        reference.append({ showSource ? path : QString(), text });
+                    // Now and then a line number beyond what a row keeps.
+                    const qint64 line
+                        = random.bounded(8) == 0 ? qint64(random.bounded(1 << 16)) << 24 : qint64(random.bounded(1000));
+                    QCOMPARE(model.appendResult(text, path, removeDuplicates, showSource, nullptr, line), expectAdded);
+                    if (expectAdded) {
+                        reference.append({ showSource ? path : QString(), text, path,
+                            std::min<qint64>(line, std::numeric_limits<std::uint32_t>::max()) });
+                    }
                 } else if (kind < 97 && !reference.isEmpty()) {
                     // Remove a few rows, as a filter or a double-click would.
                     std::vector<qsizetype> rows;
@@ -89,6 +100,8 @@ private slots:
                 QCOMPARE(model.hasSecondColumn(i), !reference[i].path.isEmpty());
                 QCOMPARE(model.firstColumnText(i),
                     reference[i].path.isEmpty() ? QString::fromLatin1(reference[i].text) : reference[i].path);
+                QCOMPARE(model.filePath(i), reference[i].file);
+                QCOMPARE(model.lineNumber(i), reference[i].line);
             }
             for (const QByteArray &text : texts)
                 QCOMPARE(ListviewContainsText(model, text), referenceFirstColumnContains(reference, text));
@@ -150,11 +163,12 @@ private slots:
 
     void pagedArrayAcrossBlocks()
     {
-        // 64 KiB elements: 32 to a block, so a hundred span four blocks.
+        // Elements of nearly 64 KiB: 32 to a block with some bytes left
+        // over, so a hundred span four blocks.
         struct Wide
         {
             int value;
-            char padding[65532];
+            char padding[65520];
         };
         PagedArray<Wide> array;
         std::vector<int> reference;

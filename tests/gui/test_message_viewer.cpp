@@ -176,24 +176,37 @@ private slots:
         }
     }
 
-    // From the results list: a row opens its message at its text, raw and
-    // decoded, and the open viewer follows the current row.
+    // From the results list: the second row opens its message at its own
+    // line with its text highlighted, raw and decoded, whether the source
+    // column is shown or not (also where the same text stands on an earlier
+    // line).
     void resultsRowOpensItsMessage_data()
     {
+        QTest::addColumn<QByteArray>("message");
         QTest::addColumn<bool>("decoded");
+        QTest::addColumn<bool>("source");
         QTest::addColumn<QString>("text");
-        QTest::newRow("raw") << false << QStringLiteral("rger");
-        QTest::newRow("decoded") << true << QStringLiteral("ärger");
+        QTest::addColumn<qint64>("line");
+        QTest::newRow("raw") << Message << false << true << QStringLiteral("rger") << qint64(7);
+        QTest::newRow("decoded") << Message << true << true << QStringLiteral("ärger") << qint64(7);
+        QTest::newRow("raw, source hidden") << Message << false << false << QStringLiteral("rger") << qint64(7);
+        QTest::newRow("decoded, source hidden") << Message << true << false << QStringLiteral("ärger") << qint64(7);
+        QTest::newRow("a line repeated") << QByteArray("same one\r\nother\r\nsame one\r\n") << false << false
+                                         << QStringLiteral("same") << qint64(3);
     }
 
     void resultsRowOpensItsMessage()
     {
+        QFETCH(QByteArray, message);
         QFETCH(bool, decoded);
+        QFETCH(bool, source);
         QFETCH(QString, text);
+        QFETCH(qint64, line);
         AppFixture app;
-        const QString path = files.write(QStringLiteral("m.eml"), Message);
+        const QString path = files.write(QStringLiteral("m.eml"), message);
         app.dropFiles({ path });
-        app.run(QJsonObject { { QStringLiteral("check"), QStringLiteral("Check14") }, { QStringLiteral("on"), true } });
+        app.run(
+            QJsonObject { { QStringLiteral("check"), QStringLiteral("Check14") }, { QStringLiteral("on"), source } });
         app.run(
             QJsonObject { { QStringLiteral("check"), QStringLiteral("Check17") }, { QStringLiteral("on"), decoded } });
         app.run(QJsonObject { { QStringLiteral("set"), QStringLiteral("Text1") }, { QStringLiteral("text"), text } });
@@ -202,11 +215,11 @@ private slots:
         app.form().showResultMessage(1);
         Form4 *viewer = Form4::find();
         QVERIFY(viewer);
-        const QString second = app.form().results().cellText(1, 1);
-        const qint64 line = viewer->text().lineOf(viewer->currentHit().offset);
-        QCOMPARE(QString::fromUtf8(viewer->text().lineBytes(line)).contains(text, Qt::CaseInsensitive)
-                || QString::fromLatin1(viewer->text().lineBytes(line)).contains(text, Qt::CaseInsensitive),
-            true);
+        QCOMPARE(viewer->filePath(), path);
+        QCOMPARE(app.form().results().lineNumber(1), line);
+        QCOMPARE(viewer->currentLine(), line);
+        QCOMPARE(viewer->text().lineOf(viewer->currentHit().offset), line);
+        const QString second = app.form().results().cellText(1, source ? 1 : 0);
         QVERIFY(second.contains(text, Qt::CaseInsensitive));
         // The row's whole text is what is highlighted.
         QCOMPARE(currentHitText(viewer), second);

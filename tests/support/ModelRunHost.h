@@ -42,16 +42,16 @@ public:
             headers.append({ header, width });
         results.setColumns(headers);
     }
-    void appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
+    void appendResult(QByteArrayView text, const QString &path, qint64 line, bool removeDuplicates, bool showSource,
         const QByteArray *owner) override
     {
-        results.appendResult(text, path, removeDuplicates, showSource, owner);
+        results.appendResult(text, path, removeDuplicates, showSource, owner, line);
     }
     void setTableLayout(int cells, bool countRows) override { results.setTableLayout(cells, countRows); }
-    void appendRow(
-        const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource) override
+    void appendRow(const QList<QByteArrayView> &cells, const QString &path, qint64 line, bool removeDuplicates,
+        bool showSource) override
     {
-        results.appendRow(cells, path, removeDuplicates, showSource);
+        results.appendRow(cells, path, removeDuplicates, showSource, line);
     }
     bool countDuplicates() const override { return counted; }
     qsizetype resultCount() const override { return results.size(); }

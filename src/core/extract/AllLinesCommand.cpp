@@ -17,7 +17,7 @@ void ExtractionCommands::allLines(RunHost &host, ErrorTrap &trap, const Extracti
         FileReader::Lines, [&](const QString &path, const QByteArray &bytes) {
             for (LineCursor lines(bytes); lines.atLine() && !host.closing(); lines.next()) {
                 trap.step(118, [&] { EventPump::yield(); });
-                trap.step(120, [&] { run.append(lines.line(), path, &bytes); });
+                trap.step(120, [&] { run.append(lines.line(), path, lines.lineNumber(), &bytes); });
             }
         });
     trap.step(122, [&] { run.resetProgress(); });

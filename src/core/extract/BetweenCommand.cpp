@@ -1,6 +1,7 @@
 #include "BetweenMarkers.h"
 #include "ExtractionCommands.h"
 #include "ExtractionRun.h"
+#include "LineCursor.h"
 #include "LineOccurrences.h"
 #include "PatternBetween.h"
 #include "PatternMatcher.h"
@@ -53,11 +54,14 @@ void ExtractionCommands::between(RunHost &host, ErrorTrap &trap, ExtractionJob &
         FileReader::Blocks, [&](const QString &path, const QByteArray &bytes) {
             // The yield before the read is the run's only one.
             trap.step(120, [&] {
+                // A stretch's line is the one it starts on; stretches come in
+                // the order they stand in the file.
+                LineNumbering lines(bytes);
                 if (patterns) {
                     PatternBetween cutter(bytes, startPattern, endPattern);
                     while (const std::optional<QByteArrayView> result = cutter.next()) {
                         if (!result->isEmpty())
-                            run.append(*result, path);
+                            run.append(*result, path, lines.lineOf(*result));
                     }
                     if (cutter.gaveUp())
                         gaveUp.report(path);
@@ -70,7 +74,7 @@ void ExtractionCommands::between(RunHost &host, ErrorTrap &trap, ExtractionJob &
                 const auto appendEach = [&](auto &&cutter) {
                     while (const std::optional<QByteArrayView> result = cutter.next()) {
                         if (!result->isEmpty())
-                            run.append(*result, path);
+                            run.append(*result, path, lines.lineOf(*result));
                     }
                 };
                 if (job.decoded)

@@ -131,17 +131,17 @@ void ExtractionRun::showProcessingCaption(const QString &path)
     m_host.setCaption(QStringLiteral("Processing: ") + PathTools::GetFileNameFromPath(path));
 }
 
-void ExtractionRun::append(QByteArrayView text, const QString &path, const QByteArray *owner)
+void ExtractionRun::append(QByteArrayView text, const QString &path, qint64 line, const QByteArray *owner)
 {
     if (m_table)
-        m_host.appendRow({ text }, path, m_host.removeDuplicates(), m_tableSource);
+        m_host.appendRow({ text }, path, line, m_host.removeDuplicates(), m_tableSource);
     else
-        m_host.appendResult(text, path, m_host.removeDuplicates(), m_host.showSourceFilename(), owner);
+        m_host.appendResult(text, path, line, m_host.removeDuplicates(), m_host.showSourceFilename(), owner);
 }
 
-void ExtractionRun::appendRow(const QList<QByteArrayView> &cells, const QString &path)
+void ExtractionRun::appendRow(const QList<QByteArrayView> &cells, const QString &path, qint64 line)
 {
-    m_host.appendRow(cells, path, m_host.removeDuplicates(), m_tableSource);
+    m_host.appendRow(cells, path, line, m_host.removeDuplicates(), m_tableSource);
 }
 
 void ExtractionRun::forEachFile(ErrorTrap &trap, const FileStepMarks &marks, FileReader reader, const FileBody &body)

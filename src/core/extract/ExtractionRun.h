@@ -88,12 +88,14 @@ public:
     // The caption "Processing: " and the file's name.
     void showProcessingCaption(const QString &path);
 
-    // The append step: both options are read at each use. A large text that
+    // The append step: both options are read at each use. line: the number
+    // (from 1) of the line of the file the text was found on (where it
+    // starts), 0 for a row that stands for the whole file. A large text that
     // lies in owner (the file's buffer) is kept without a copy.
-    void append(QByteArrayView text, const QString &path, const QByteArray *owner = nullptr);
+    void append(QByteArrayView text, const QString &path, qint64 line, const QByteArray *owner = nullptr);
     // A table's append step: one cell per column name. The source column is
     // the one the table was laid out with.
-    void appendRow(const QList<QByteArrayView> &cells, const QString &path);
+    void appendRow(const QList<QByteArrayView> &cells, const QString &path, qint64 line);
 
     // The loop over the listed files: for each row still listed, the
     // steps of marks in their order, then body with the file's path and

@@ -76,7 +76,7 @@ void ExtractionCommands::headerFields(RunHost &host, ErrorTrap &trap, const Extr
     run.forEachFile(trap, { .progress = 110, .path = 112, .caption = 114, .yield = 116, .read = 118 },
         FileReader::Lines, [&](const QString &path, const QByteArray &rows) {
             if (rows.isEmpty()) {
-                trap.step(120, [&] { run.appendRow(emptyRow, path); });
+                trap.step(120, [&] { run.appendRow(emptyRow, path, 0); });
                 return;
             }
             QList<QByteArrayView> cells(names.size());
@@ -86,7 +86,7 @@ void ExtractionCommands::headerFields(RunHost &host, ErrorTrap &trap, const Extr
                 trap.step(120, [&] {
                     for (int k = 0; k < names.size(); ++k)
                         cells[k] = TableRow::cell(row, k);
-                    run.appendRow(cells, path);
+                    run.appendRow(cells, path, 0);
                 });
                 if (r % 256 == 255)
                     trap.step(122, [] { EventPump::yield(); });

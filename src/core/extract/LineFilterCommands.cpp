@@ -63,7 +63,7 @@ void ExtractionCommands::lineFilter(RunHost &host, ErrorTrap &trap, ExtractionJo
                     const qsizetype hit = hits.hitFrom(lines.lineStart(), nextHit);
                     const bool holdsText = hit >= 0 && hit <= lines.lineEnd();
                     if (holdsText == keepContaining) {
-                        run.append(lines.line(), path);
+                        run.append(lines.line(), path, lines.lineNumber());
                     } else if (keepContaining) {
                         // The lines before the hit's line do not hold the text.
                         moved = true;
@@ -145,24 +145,26 @@ void ExtractionCommands::patternLineFilter(RunHost &host, ErrorTrap &trap, const
                         }
                     }
                     const QByteArrayView line = lines.line();
+                    const qint64 number = lines.lineNumber();
                     if (!patterns) {
-                        forEachOccurrence(needle, line, [&](QByteArrayView found) { run.append(found, path); });
+                        forEachOccurrence(needle, line, [&](QByteArrayView found) { run.append(found, path, number); });
                         return;
                     }
                     PatternMatcher::Outcome outcome;
                     if (onlyMatching && pattern.groupCount() > 0) {
                         outcome = forEachMatch(pattern, line, [&](qsizetype, qsizetype) {
                             pattern.lastGroups(line, groups);
-                            run.appendRow(groups, path);
+                            run.appendRow(groups, path, number);
                         });
                     } else if (onlyMatching) {
-                        outcome = forEachMatch(pattern, line,
-                            [&](qsizetype start, qsizetype end) { run.append(line.sliced(start, end - start), path); });
+                        outcome = forEachMatch(pattern, line, [&](qsizetype start, qsizetype end) {
+                            run.append(line.sliced(start, end - start), path, number);
+                        });
                     } else {
                         outcome = pattern.matchesIn(line);
                         if (outcome != PatternMatcher::Outcome::GaveUp
                             && (outcome == PatternMatcher::Outcome::Match) == keepContaining)
-                            run.append(line, path);
+                            run.append(line, path, number);
                     }
                     if (outcome == PatternMatcher::Outcome::GaveUp) {
                         fileEnded = true;

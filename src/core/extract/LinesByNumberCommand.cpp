@@ -32,7 +32,7 @@ void ExtractionCommands::linesByNumber(RunHost &host, ErrorTrap &trap, const Ext
                 trap.step(124, [&] { resultsList.switchOff(); });
                 trap.step(126, [&] {
                     if (numbers.selects(number))
-                        run.append(lines.line(), path);
+                        run.append(lines.line(), path, number);
                 });
             }
             trap.step(128, [&] { resultsList.switchOn(); });

@@ -34,17 +34,20 @@ public:
     // The results list: emptied (a run sets the kind of text it holds: 8-bit
     // bytes or decoded UTF-8), laid out (header text, width in twips) and
     // appended to. A text of a large size that lies in owner (the file's
-    // buffer) may be kept by sharing owner instead of being copied.
+    // buffer) may be kept by sharing owner instead of being copied. Each
+    // result comes with its file and the number (from 1) of the line of that
+    // file it was found on, 0 for a row that stands for the whole file;
+    // both are kept whether the source column is shown or not.
     virtual void clearResults(TextKind kind) = 0;
     virtual void setResultColumns(const QList<std::pair<QString, int>> &columns) = 0;
-    virtual void appendResult(
-        QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner)
+    virtual void appendResult(QByteArrayView text, const QString &path, qint64 line, bool removeDuplicates,
+        bool showSource, const QByteArray *owner)
         = 0;
     // A table: rows of `cells` text cells, with a last count of how many
     // times each row was found when counted. Set after clearResults.
     virtual void setTableLayout(int cells, bool counted) = 0;
     virtual void appendRow(
-        const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource)
+        const QList<QByteArrayView> &cells, const QString &path, qint64 line, bool removeDuplicates, bool showSource)
         = 0;
     // With this and removeDuplicates, rows are counted (read when a run lays
     // out its columns).

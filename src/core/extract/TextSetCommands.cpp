@@ -86,7 +86,7 @@ void ExtractionCommands::textSets(RunHost &host, ErrorTrap &trap, ExtractionJob 
                 for (const qsizetype position : found) {
                     if (position >= setCount)
                         break;
-                    run.append(line, path);
+                    run.append(line, path, lines.lineNumber());
                 }
             });
             if (!moved)
@@ -143,21 +143,23 @@ void ExtractionCommands::patternTextSets(RunHost &host, ErrorTrap &trap, const E
             trap.step(128, [&] { resultsList.switchOff(); });
             trap.step(130, [&] {
                 const QByteArrayView line = lines.line();
+                const qint64 number = lines.lineNumber();
                 for (qsizetype i = 0; i < setCount && !fileEnded; ++i) {
                     if (!patterns) {
                         forEachOccurrence(
-                            setTexts[size_t(i)], line, [&](QByteArrayView found) { run.append(found, path); });
+                            setTexts[size_t(i)], line, [&](QByteArrayView found) { run.append(found, path, number); });
                         continue;
                     }
                     const PatternMatcher &pattern = setPatterns[size_t(i)];
                     PatternMatcher::Outcome outcome;
                     if (onlyMatching) {
-                        outcome = forEachMatch(pattern, line,
-                            [&](qsizetype start, qsizetype end) { run.append(line.sliced(start, end - start), path); });
+                        outcome = forEachMatch(pattern, line, [&](qsizetype start, qsizetype end) {
+                            run.append(line.sliced(start, end - start), path, number);
+                        });
                     } else {
                         outcome = pattern.matchesIn(line);
                         if (outcome == PatternMatcher::Outcome::Match)
-                            run.append(line, path);
+                            run.append(line, path, number);
                     }
                     if (outcome == PatternMatcher::Outcome::GaveUp) {
                         fileEnded = true;

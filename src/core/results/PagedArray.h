@@ -12,6 +12,7 @@
 template <typename T> class PagedArray
 {
     static_assert(std::is_trivially_copyable_v<T>);
+    static_assert(sizeof(T) <= LargeBlock::HugePage);
 
 public:
     static constexpr std::size_t PerBlock = LargeBlock::HugePage / sizeof(T);
@@ -24,8 +25,11 @@ public:
 
     void push_back(const T &value)
     {
+        // Each block is a whole huge page, also when the elements leave a
+        // few bytes of it unused: a smaller block would be backed by small
+        // pages, at one page fault per 4 KiB.
         if (m_size == m_blocks.size() * PerBlock)
-            m_blocks.emplace_back(PerBlock * sizeof(T));
+            m_blocks.emplace_back(LargeBlock::HugePage);
         at(m_size++) = value;
     }
 

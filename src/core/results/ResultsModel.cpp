@@ -5,6 +5,8 @@
 
 #include <QTimer>
 
+#include <algorithm>
+
 ResultsModel::ResultsModel(QObject *parent)
     : ReportModel(parent)
     , m_index(m_pool)
@@ -131,12 +133,28 @@ std::optional<QString> ResultsModel::sourcePath(qsizetype row) const
     return m_paths[r.source];
 }
 
+QString ResultsModel::filePath(qsizetype row) const
+{
+    const Row &r = m_rows[at(row)];
+    return r.file < 0 ? QString() : m_paths[r.file];
+}
+
 std::int32_t ResultsModel::internPath(const QString &path)
 {
+    // A file's rows come one after another, each with the same string: the
+    // path interned last is recognised by its data without a lookup.
+    if (m_lastPathIndex >= 0 && m_lastPathIndex < m_paths.size()) {
+        const QString &last = m_paths[m_lastPathIndex];
+        if (last.constData() == path.constData() && last.size() == path.size())
+            return m_lastPathIndex;
+    }
     auto it = m_pathIndex.constFind(path);
-    if (it != m_pathIndex.constEnd())
+    if (it != m_pathIndex.constEnd()) {
+        m_lastPathIndex = it.value();
         return it.value();
+    }
     const auto index = std::int32_t(m_paths.size());
+    m_lastPathIndex = index;
     m_paths.append(path);
     m_pathIndex.insert(path, index);
     m_pathBytes.push_back(Latin1::fromString(path));
@@ -188,29 +206,29 @@ bool ResultsModel::containsPair(const QString &path, QByteArrayView text) const
     return m_index.contains(it.value(), text);
 }
 
-bool ResultsModel::appendResult(
-    QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner)
+bool ResultsModel::appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
+    const QByteArray *owner, qint64 line)
 {
     if (isTable())
-        return appendRow({ text }, path, removeDuplicates, showSource);
+        return appendRow({ text }, path, removeDuplicates, showSource, line);
     if (removeDuplicates) {
         const bool already = showSource ? containsPair(path, text) : firstColumnContains(text);
         if (already)
             return false;
     }
-    return appendStored(text, path, false, showSource, owner);
+    return appendStored(text, path, false, showSource, owner, line);
 }
 
 bool ResultsModel::appendRow(
-    const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource)
+    const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource, qint64 line)
 {
     Q_ASSERT(isTable());
     TableRow::encode(m_encoded, cells);
-    return appendStored(m_encoded, path, removeDuplicates, showSource, nullptr);
+    return appendStored(m_encoded, path, removeDuplicates, showSource, nullptr, line);
 }
 
-bool ResultsModel::appendStored(
-    QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner)
+bool ResultsModel::appendStored(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
+    const QByteArray *owner, qint64 line)
 {
     if (removeDuplicates) {
         // A table row repeats another only when the path (with a source
@@ -228,8 +246,13 @@ bool ResultsModel::appendStored(
     const bool share = owner && text.size() >= SharedTextSize && text.data() >= owner->constData()
         && text.data() + text.size() <= owner->constData() + owner->size();
     row.text = share ? m_pool.addShared(*owner, text) : m_pool.add(text);
+    // The file is kept apart from the source column, which alone takes part
+    // in the duplicate test and the columns.
+    if (!path.isEmpty())
+        row.file = internPath(path);
     if (showSource)
-        row.source = internPath(path);
+        row.source = row.file >= 0 ? row.file : internPath(path);
+    row.line = std::uint32_t(std::clamp<qint64>(line, 0, LineNumberLimit));
     m_rows.push_back(row);
     countPathRow(row, +1);
     showAppendedRow(m_rows.size() - 1);
@@ -329,6 +352,7 @@ void ResultsModel::clearRows()
     m_indexBuilt = false;
     m_paths.clear();
     m_pathIndex.clear();
+    m_lastPathIndex = -1;
     m_pathBytes.clear();
     m_rowsByPathBytes.clear();
     m_announced = 0;

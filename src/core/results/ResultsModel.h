@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -94,19 +95,27 @@ public:
     size_t storedRow(qsizetype row) const { return at(row); }
     // The source path of a row, or nothing when the row has none.
     std::optional<QString> sourcePath(qsizetype row) const;
+    // The file a row was found in, whether the source column shows it or
+    // not (empty when it was appended without one), and the number (from 1)
+    // of the line it was found on: 0 when it stands for its whole file,
+    // LineNumberLimit for a line beyond it.
+    QString filePath(qsizetype row) const;
+    qint64 lineNumber(qsizetype row) const { return m_rows[at(row)].line; }
+    static constexpr qint64 LineNumberLimit = std::numeric_limits<std::uint32_t>::max();
 
     // The append step. With removeDuplicates, a text that is already a
     // result is not appended: without a source column when some row's first
     // column equals it exactly; with a source column when some row holds
     // both the same path and the same text. Returns whether a row was added.
     // A text of at least SharedTextSize bytes that lies in owner is kept by
-    // sharing owner instead of being copied.
+    // sharing owner instead of being copied. line: see lineNumber().
     bool appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
-        const QByteArray *owner = nullptr);
+        const QByteArray *owner = nullptr, qint64 line = 0);
     // A table row: a row duplicates another when every cell is equal (and
     // the path, with a source column). On a counted table a duplicate
-    // counts one more finding of the row it repeats.
-    bool appendRow(const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource);
+    // counts one more finding of the row it repeats (which keeps its line).
+    bool appendRow(const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource,
+        qint64 line = 0);
     static constexpr qsizetype SharedTextSize = 1 << 20;
 
     // True when some row's first column equals the text exactly.
@@ -122,6 +131,10 @@ private:
     {
         TextPool::Ref text;
         std::int32_t source = -1; // index into m_paths, -1: no source column
+        // The row's file (index into m_paths, -1: none), shown or not, and
+        // its line (see lineNumber()).
+        std::int32_t file = -1;
+        std::uint32_t line = 0;
     };
 
     std::int32_t internPath(const QString &path);
@@ -133,8 +146,8 @@ private:
 
     // A result's bytes as shown.
     QString textOf(QByteArrayView bytes) const;
-    bool appendStored(
-        QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner);
+    bool appendStored(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
+        const QByteArray *owner, qint64 line);
     size_t at(qsizetype row) const { return m_viewActive ? m_view[size_t(row)] : size_t(row); }
     void showAppendedRow(size_t stored);
     void removeShownRows(const std::vector<qsizetype> &rows);
@@ -155,6 +168,7 @@ private:
     PagedArray<Row> m_rows;
     QStringList m_paths;
     QHash<QString, std::int32_t> m_pathIndex;
+    std::int32_t m_lastPathIndex = -1; // the path interned last
     // The 8-bit form of each path that has one, and how many rows show such
     // a path first, so that a path in the first column can be compared with
     // a text.

@@ -50,10 +50,10 @@ void WindowRunHost::setResultColumns(const QList<std::pair<QString, int>> &colum
     m_form.setResultColumns(columns);
 }
 
-void WindowRunHost::appendResult(
-    QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource, const QByteArray *owner)
+void WindowRunHost::appendResult(QByteArrayView text, const QString &path, qint64 line, bool removeDuplicates,
+    bool showSource, const QByteArray *owner)
 {
-    m_form.results().appendResult(text, path, removeDuplicates, showSource, owner);
+    m_form.results().appendResult(text, path, removeDuplicates, showSource, owner, line);
 }
 
 void WindowRunHost::setTableLayout(int cells, bool counted)
@@ -62,9 +62,9 @@ void WindowRunHost::setTableLayout(int cells, bool counted)
 }
 
 void WindowRunHost::appendRow(
-    const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource)
+    const QList<QByteArrayView> &cells, const QString &path, qint64 line, bool removeDuplicates, bool showSource)
 {
-    m_form.results().appendRow(cells, path, removeDuplicates, showSource);
+    m_form.results().appendRow(cells, path, removeDuplicates, showSource, line);
 }
 
 bool WindowRunHost::countDuplicates() const

@@ -40,10 +40,10 @@ public:
     void clearResults(TextKind kind) override;
     void setResultColumns(const QList<std::pair<QString, int>> &columns) override;
     void setTableLayout(int cells, bool counted) override;
-    void appendRow(
-        const QList<QByteArrayView> &cells, const QString &path, bool removeDuplicates, bool showSource) override;
+    void appendRow(const QList<QByteArrayView> &cells, const QString &path, qint64 line, bool removeDuplicates,
+        bool showSource) override;
     bool countDuplicates() const override;
-    void appendResult(QByteArrayView text, const QString &path, bool removeDuplicates, bool showSource,
+    void appendResult(QByteArrayView text, const QString &path, qint64 line, bool removeDuplicates, bool showSource,
         const QByteArray *owner) override;
     qsizetype resultCount() const override;
     void flushResults() override;

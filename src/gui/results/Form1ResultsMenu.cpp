@@ -41,13 +41,16 @@ void Form1::showResultMessage(qsizetype row)
 {
     if (row < 0 || row >= results().size())
         return;
-    const std::optional<QString> path = results().sourcePath(row);
-    if (!path)
+    const QString path = results().filePath(row);
+    if (path.isEmpty())
         return;
-    // The viewer opens at the first line that holds the result's text.
+    // The viewer opens at the row's own line, its text highlighted; a row
+    // that stands for its whole file (a header-field table's) opens at the
+    // first line that holds its text.
+    const qint64 line = results().lineNumber(row);
     const QString text = resultText(results(), row);
-    Form4 *viewer = Form4::showMessage(*path, results().textKind(), 1, text);
-    if (viewer && !text.isEmpty() && viewer->currentHit().offset < 0)
+    Form4 *viewer = Form4::showMessage(path, results().textKind(), qMax<qint64>(1, line), text);
+    if (line == 0 && viewer && !text.isEmpty() && !viewer->currentHit().found())
         viewer->findNext();
 }
 
@@ -69,9 +72,9 @@ void Form1::fillListMenu(QMenu &menu, const QTableView *view, qsizetype row)
         remove->setEnabled(path.has_value());
         return;
     }
-    // A row knows its file while the source column is shown.
-    const std::optional<QString> path
-        = row >= 0 && row < results().size() ? results().sourcePath(row) : std::optional<QString>();
+    // Every row found by a run knows its file, shown or not.
+    const QString file = row >= 0 && row < results().size() ? results().filePath(row) : QString();
+    const std::optional<QString> path = file.isEmpty() ? std::nullopt : std::optional<QString>(file);
     QAction *show = menu.addAction(QStringLiteral("Show Message"), [this, row] { showResultMessage(row); });
     show->setEnabled(path.has_value());
     addDesktopEntries(menu, path);
