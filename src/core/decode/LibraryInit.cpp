@@ -31,8 +31,9 @@ void gmime()
         // library unloads a converter's module once nobody holds it, so
         // every such header loaded the module again. One converter of each
         // held for the life of the program keeps them loaded.
-        for (const char *charset : { "windows-1252", "iso-8859-1" })
-            g_mime_iconv_open("UTF-8", charset);
+        static iconv_t held[2];
+        held[0] = g_mime_iconv_open("UTF-8", "windows-1252");
+        held[1] = g_mime_iconv_open("UTF-8", "iso-8859-1");
     });
 }
 
