@@ -6,6 +6,11 @@
 
 #include <mutex>
 
+namespace {
+// Converters held open for the life of the program (see gmime()).
+iconv_t HeldConverters[2];
+} // namespace
+
 namespace LibraryInit {
 
 void gmime()
@@ -31,9 +36,8 @@ void gmime()
         // library unloads a converter's module once nobody holds it, so
         // every such header loaded the module again. One converter of each
         // held for the life of the program keeps them loaded.
-        static iconv_t held[2];
-        held[0] = g_mime_iconv_open("UTF-8", "windows-1252");
-        held[1] = g_mime_iconv_open("UTF-8", "iso-8859-1");
+        HeldConverters[0] = g_mime_iconv_open("UTF-8", "windows-1252");
+        HeldConverters[1] = g_mime_iconv_open("UTF-8", "iso-8859-1");
     });
 }
 
