@@ -43,6 +43,9 @@ public:
                 return;
             }
         }
+        // An empty cell may have no data at all.
+        if (bytes.isEmpty())
+            return;
         std::memcpy(m_block.get() + m_used, bytes.data(), size_t(bytes.size()));
         m_used += bytes.size();
     }

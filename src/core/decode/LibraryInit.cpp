@@ -6,10 +6,9 @@
 
 #include <mutex>
 
-namespace {
-// Converters held open for the life of the program (see gmime()).
-iconv_t HeldConverters[2];
-} // namespace
+// Converters held open for the life of the program (see gmime()). Visible
+// outside this file, so that no optimiser drops the stores as never read.
+iconv_t TollervaneHeldConverters[2];
 
 namespace LibraryInit {
 
@@ -36,8 +35,8 @@ void gmime()
         // library unloads a converter's module once nobody holds it, so
         // every such header loaded the module again. One converter of each
         // held for the life of the program keeps them loaded.
-        HeldConverters[0] = g_mime_iconv_open("UTF-8", "windows-1252");
-        HeldConverters[1] = g_mime_iconv_open("UTF-8", "iso-8859-1");
+        TollervaneHeldConverters[0] = g_mime_iconv_open("UTF-8", "windows-1252");
+        TollervaneHeldConverters[1] = g_mime_iconv_open("UTF-8", "iso-8859-1");
     });
 }
 
