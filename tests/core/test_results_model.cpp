@@ -10,12 +10,15 @@
 #include "core/results/ResultSort.h"
 #include "core/results/ResultsModel.h"
 
+#include <QCollator>
 #include <QCoreApplication>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <algorithm>
 #include <limits>
+#include <numeric>
 
 namespace {
 // The slow, obvious results list.
@@ -328,6 +331,64 @@ private slots:
         QCOMPARE(model.size(), texts.size() - 1);
         for (qsizetype row = 0; row < model.size(); ++row)
             QCOMPARE(model.resultBytes(row).toByteArray(), texts[expected[row + 1]]);
+    }
+
+    // Keys are compared a part at a time; the order must be the one a whole
+    // comparison of the texts gives (QCollator with the same rules), stable,
+    // in both directions, for 8-bit and decoded texts and for the source
+    // column. The texts share long beginnings, repeat, and differ in case,
+    // accents and numbers, where parts tie.
+    void sortAgreesWithWholeComparison_data()
+    {
+        QTest::addColumn<bool>("unicode");
+        QTest::newRow("8-bit") << false;
+        QTest::newRow("decoded") << true;
+    }
+
+    void sortAgreesWithWholeComparison()
+    {
+        QFETCH(bool, unicode);
+        const QStringList pieces { QStringLiteral("Subject: Re: invoice "), QStringLiteral("subject: re: Invoice "),
+            QStringLiteral("9"), QStringLiteral("10"), QStringLiteral("010"), QStringLiteral("\u00e9t\u00e9 "),
+            QStringLiteral("ETE "), QStringLiteral("x"), QStringLiteral("-"), QStringLiteral(" "),
+            unicode ? QStringLiteral("\u00df\u03a9\u0416 ") : QStringLiteral("\u00ff\u00d7 ") };
+        QRandomGenerator random(4711);
+        ResultsModel model;
+        model.setTextKind(unicode ? TextKind::Unicode : TextKind::Bytes);
+        model.setColumns({ { QStringLiteral("Source Filename"), 1 }, { QStringLiteral("Extraction Results"), 1 } });
+        QStringList texts;
+        QStringList paths;
+        for (int row = 0; row < 3000; ++row) {
+            QString text;
+            for (int n = int(random.bounded(1, 9)); n > 0; --n)
+                text += pieces[random.bounded(qsizetype(pieces.size()))];
+            const QString path = QStringLiteral("/mail/%1/Message-%2.eml")
+                                     .arg(random.bounded(2) ? QStringLiteral("Archive") : QStringLiteral("archive"))
+                                     .arg(random.bounded(40));
+            model.appendResult(unicode ? text.toUtf8() : text.toLatin1(), path, false, true);
+            texts.append(text);
+            paths.append(path);
+        }
+        // A real locale: the C locale's collator leaves numbers as text.
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
+        QCollator collator;
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        collator.setNumericMode(true);
+        for (const int column : { 0, 1 }) {
+            const QStringList &keys = column == 0 ? paths : texts;
+            for (const Qt::SortOrder direction : { Qt::AscendingOrder, Qt::DescendingOrder }) {
+                std::vector<std::uint32_t> expected(keys.size());
+                std::iota(expected.begin(), expected.end(), 0u);
+                std::stable_sort(expected.begin(), expected.end(), [&](std::uint32_t a, std::uint32_t b) {
+                    const int order = collator.compare(keys[a], keys[b]);
+                    return direction == Qt::AscendingOrder ? order < 0 : order > 0;
+                });
+                const std::vector<std::uint32_t> sorted = SortedRows(model, column, direction);
+                QVERIFY2(sorted == expected, qPrintable(QStringLiteral("column %1").arg(column)));
+            }
+        }
     }
 
     void sortByCount()

@@ -69,6 +69,11 @@ public:
     QByteArrayView storedCellBytes(size_t stored, int column) const;
     std::uint32_t storedFoundCount(size_t stored) const;
     QString storedCellText(size_t stored, int column) const;
+    // The index of a stored row's source path (-1: none) and the path of
+    // an index: rows of one file share it, so work per path is done once.
+    std::int32_t storedSourceIndex(size_t stored) const { return m_rows[stored].source; }
+    const QString &sourcePathAt(std::int32_t index) const { return m_paths[index]; }
+    qsizetype sourcePathCount() const { return m_paths.size(); }
 
     // The result text of a row: the only column, or the second one.
     QByteArrayView resultBytes(qsizetype row) const { return m_pool.view(m_rows[at(row)].text); }
