@@ -242,6 +242,14 @@ QString ScriptRunner::runStep(const QJsonObject &step)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
             QThread::msleep(10);
         }
+    } else if (step.contains(QStringLiteral("idle"))) {
+        // Runs the event loop for "idle" milliseconds: for work that waits
+        // for a pause (the filter as typed) to show.
+        QDeadlineTimer deadline(qint64(step.value(QStringLiteral("idle")).toInt()));
+        while (!deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(5);
+        }
     } else if (step.contains(QStringLiteral("dump"))) {
         return dump(step);
     } else if (step.contains(QStringLiteral("spreadsheet"))) {
