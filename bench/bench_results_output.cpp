@@ -8,7 +8,8 @@
 //
 // ROWS defaults to 1,000,000 two-column results. Exits with 1 when a bound
 // is missed: save and copy within 3x awk, the workbook within 15 s, peak
-// memory of each within 3x the result bytes, no stall over 50 ms.
+// memory of each within 3x the result bytes, no stall over 50 ms; a sort
+// by a header within 1 s, the window held (busy pointer) meanwhile.
 
 #include "ScriptedPrompts.h"
 #include "StallWatch.h"
@@ -226,7 +227,10 @@ int main(int argc, char *argv[])
             : m.name.startsWith(QStringLiteral("sort"))           ? 1.0
                                                                   : 3 * awkSeconds;
         const bool fast = m.seconds <= limit;
-        const bool smooth = m.stallMs <= 50;
+        // A sort holds the window, with the busy pointer, for the whole of
+        // its time bound: its stall is bounded by that, the rest by 50 ms.
+        const bool sorting = m.name.startsWith(QStringLiteral("sort"));
+        const bool smooth = m.stallMs <= (sorting ? qint64(limit * 1000) : 50);
         const bool lean = m.peakBytes <= 3 * resultBytes;
         ok = ok && fast && smooth && lean;
         std::printf("%-18s %6.2f s (bound %.2f s)%s  longest stall %3lld ms%s  peak +%.1f MB = %.2fx result bytes%s"
