@@ -133,22 +133,31 @@ private:
 
 QByteArray readWholeFile(const QString &path, const std::function<void()> &afterPiece)
 {
-    // One stat for the kind and size of the file, then the file is opened
-    // and read; a path that cannot be opened so is left to the file classes.
+    // The file is opened, then asked its kind and size: the path is looked
+    // up once. Opening never waits (a pipe with no writer, a device) and
+    // never makes a terminal the program's; what is not a regular file is
+    // closed unread. A path that cannot be opened so is left to the file
+    // classes, which say why.
     const QByteArray name = QFile::encodeName(path);
     struct stat status
     {
     };
-    if (name.isEmpty() || ::stat(name.constData(), &status) != 0)
+    const auto refuseKind = [&] {
+        if (S_ISDIR(status.st_mode))
+            throw AppFailure(QStringLiteral("Path is a folder, not a file: %1").arg(path));
+        if (!S_ISREG(status.st_mode))
+            throw AppFailure(QStringLiteral("Not a regular file: %1").arg(path));
+    };
+    const int descriptor = name.isEmpty() ? -1 : ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (descriptor < 0) {
+        if (!name.isEmpty() && ::stat(name.constData(), &status) == 0)
+            refuseKind();
         return readThroughFileClasses(path);
-    if (S_ISDIR(status.st_mode))
-        throw AppFailure(QStringLiteral("Path is a folder, not a file: %1").arg(path));
-    if (!S_ISREG(status.st_mode))
-        throw AppFailure(QStringLiteral("Not a regular file: %1").arg(path));
-    const int descriptor = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return readThroughFileClasses(path);
+    }
     const OpenFile file(descriptor);
+    if (::fstat(descriptor, &status) != 0)
+        return readThroughFileClasses(path);
+    refuseKind();
 
     // Read straight into one buffer of the file's size: the file as it
     // stood when it was looked at. Only a file that reports no size (a
