@@ -60,6 +60,46 @@ QByteArray manyParts(int count)
     return m + "--XX--\n";
 }
 
+// Lines "line N", each ended by lineEnd, or by CR alone every third line
+// when mixed.
+QByteArray numberedLines(int count, const QByteArray &lineEnd, bool mixed = false)
+{
+    QByteArray text;
+    for (int i = 0; i < count; ++i)
+        text += "line " + QByteArray::number(i) + (mixed && i % 3 == 0 ? QByteArray("\r") : lineEnd);
+    return text;
+}
+
+// A text part of megabytes in base64, in lines of 75 (groups of four cut by
+// the line ends), with a stray character every hundred lines and no padding.
+QByteArray largeBase64(const QByteArray &text)
+{
+    const QByteArray encoded = text.toBase64(QByteArray::OmitTrailingEquals);
+    QByteArray body;
+    for (qsizetype at = 0, line = 0; at < encoded.size(); at += 75, ++line)
+        body += encoded.mid(at, 75) + (line % 100 == 0 ? "*\r\n" : "\r\n");
+    return body;
+}
+
+// Quoted-printable of over a megabyte whose encoded characters and soft line
+// breaks fall at every place of the decoder's pieces: line i is i % 7 "b"s
+// and an encoded e-acute, ended by a soft break on odd lines. Gives the
+// encoded body and the text it stands for.
+std::pair<QByteArray, QByteArray> largeQuotedPrintable()
+{
+    QByteArray body;
+    QByteArray text;
+    for (int i = 0; body.size() < (1200 << 10); ++i) {
+        const QByteArray bs(i % 7, 'b');
+        body += bs + "=C3=A9" + (i % 2 ? "=\r\n" : "\r\n");
+        text += bs + "\xC3\xA9" + (i % 2 ? "" : "\n");
+    }
+    // The decoded text ends its last line.
+    if (!text.endsWith('\n'))
+        text += '\n';
+    return { body, text };
+}
+
 QByteArray hugeEncodedWord()
 {
     return "Subject: =?UTF-8?B?" + QByteArray(1 << 20, 'x').toBase64().left(1 << 20) + "?=\n\nbody\n";
@@ -261,6 +301,21 @@ private slots:
             << QByteArray("Content-Type: (data)\n Application/Octet-Stream ; name=a.bin\n\nzz\n")
             << QByteArray("Content-Type: (data) Application/Octet-Stream ; name=a.bin\n\n"
                           "Attachment: a.bin (application/octet-stream)\n");
+        const QByteArray plainHeader = "Content-Type: text/plain; charset=utf-8\n";
+        // Parts of megabytes: decoded in place and in pieces.
+        QTest::newRow("plain text of megabytes, CR LF and lone CR") << plainHeader + '\n'
+                + numberedLines(500'000, "\r\n", true) << plainHeader + '\n' + numberedLines(500'000, "\n");
+        const QByteArray base64Header = plainHeader + "Content-Transfer-Encoding: base64\n";
+        const QByteArray base64Text = numberedLines(250'000, "\n");
+        QTest::newRow("base64 of megabytes, groups cut by line ends, stray characters")
+            << base64Header + '\n' + largeBase64(base64Text) << base64Header + '\n' + base64Text;
+        const QByteArray qpHeader = plainHeader + "Content-Transfer-Encoding: quoted-printable\n";
+        const auto [qpBody, qpText] = largeQuotedPrintable();
+        QTest::newRow("quoted-printable of over a megabyte") << qpHeader + '\n' + qpBody << qpHeader + '\n' + qpText;
+        QTest::newRow("uuencoded text") << QByteArray("Content-Transfer-Encoding: x-uuencode\n\nbegin 644 f.txt\n"
+                                                      "8:&5L;&\\@=V]R;&0*<V5C;VYD(&QI;F4*\n`\nend\n")
+                                        << QByteArray(
+                                               "Content-Transfer-Encoding: x-uuencode\n\nhello world\nsecond line\n");
         QTest::newRow("a From line after an empty line in a .eml stays in the body")
             << QByteArray("From a\nSubject: one\n\nhello\n\nFrom b\nSubject: two\n\nstill one\n")
             << QByteArray("From a\nSubject: one\n\nhello\n\nFrom b\nSubject: two\n\nstill one\n");

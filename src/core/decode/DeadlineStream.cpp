@@ -187,6 +187,17 @@ GMimeStream *create(QByteArrayView bytes, std::function<bool()> timeIsUp)
     return newStream(new Source { bytes, std::move(timeIsUp), 0 }, 0, -1);
 }
 
+std::optional<QByteArrayView> bytesOf(GMimeStream *stream)
+{
+    if (!G_TYPE_CHECK_INSTANCE_TYPE(stream, tollervane_deadline_stream_get_type()) || stream->bound_start < 0)
+        return std::nullopt;
+    const gint64 end = boundEnd(stream);
+    // A stream that ends before it starts reads nothing.
+    if (stream->bound_start >= end)
+        return QByteArrayView();
+    return sourceOf(stream)->bytes.sliced(qsizetype(stream->bound_start), qsizetype(end - stream->bound_start));
+}
+
 unsigned long type()
 {
     return tollervane_deadline_stream_get_type();

@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 
 #include <functional>
+#include <optional>
 
 typedef struct _GMimeStream GMimeStream;
 
@@ -16,6 +17,11 @@ namespace DeadlineStream {
 // A new reference. bytes and timeIsUp must outlive the stream, its
 // substreams and every object parsed from them.
 GMimeStream *create(QByteArrayView bytes, std::function<bool()> timeIsUp);
+
+// The bytes a stream made by create(), or a substream of it, holds from its
+// start to its end: what reading it through would give, without the copy.
+// Nothing for any other stream.
+std::optional<QByteArrayView> bytesOf(GMimeStream *stream);
 
 // The stream's type, for setting GLib's classes up before threads use them.
 unsigned long type();

@@ -1,5 +1,6 @@
 #include "core/decode/MimeTreeText.h"
 
+#include "core/app/LargeBuffers.h"
 #include "core/decode/DeadlineStream.h"
 #include "core/decode/EncodedWords.h"
 #include "core/decode/HeaderSection.h"
@@ -11,6 +12,11 @@
 #include <QList>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -19,67 +25,140 @@ QByteArray lowered(const char *text)
     return QByteArray(text ? text : "").toLower();
 }
 
-int base64Value(char c)
-{
-    if (c >= 'A' && c <= 'Z')
-        return c - 'A';
-    if (c >= 'a' && c <= 'z')
-        return c - 'a' + 26;
-    if (c >= '0' && c <= '9')
-        return c - '0' + 52;
-    if (c == '+')
-        return 62;
-    if (c == '/')
-        return 63;
-    return -1;
-}
+// The value of each base64 character; -1 for a byte outside the alphabet.
+constexpr std::array<signed char, 256> base64Values = [] {
+    std::array<signed char, 256> values {};
+    values.fill(-1);
+    const char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    for (int i = 0; i < 64; ++i)
+        values[static_cast<unsigned char>(alphabet[i])] = static_cast<signed char>(i);
+    return values;
+}();
+
+// Transfer-encoded content is decoded this many bytes at a time, the clock
+// asked between pieces.
+constexpr qsizetype DecodePiece = qsizetype(1) << 20;
+
+} // namespace
 
 // Base64 as mail holds it: characters outside the alphabet skipped, the
 // first "=" the end of the data, and a last group cut short (a sender that
 // leaves out the padding) read for the one or two bytes it holds. GMime's
 // decoder drops such a group, and with it the last characters of the text.
-QByteArray undoBase64(QByteArrayView encoded)
+QByteArray MimeTreeText::undoBase64(QByteArrayView encoded) const
 {
-    QByteArray out;
-    out.reserve(encoded.size() / 4 * 3 + 2);
+    const qsizetype padding = encoded.indexOf('=');
+    if (padding >= 0)
+        encoded.truncate(padding);
+    // Written through a pointer into room for the most it can give.
+    QByteArray out = LargeBuffers::uninitialised(encoded.size() / 4 * 3 + 2);
+    auto *to = reinterpret_cast<unsigned char *>(out.data());
+    const auto *from = reinterpret_cast<const unsigned char *>(encoded.data());
+    const auto *const end = from + encoded.size();
     quint32 group = 0;
     int count = 0;
-    for (const char c : encoded) {
-        if (c == '=')
-            break;
-        const int value = base64Value(c);
-        if (value < 0)
-            continue;
-        group = (group << 6) | quint32(value);
-        if (++count == 4) {
-            out.append(char(group >> 16));
-            out.append(char(group >> 8));
-            out.append(char(group));
-            group = 0;
-            count = 0;
+    while (from < end) {
+        const auto *const pieceEnd = from + std::min<qsizetype>(end - from, DecodePiece);
+        // Four characters of the alphabet at a time while they come so (a
+        // line of 76 has nineteen such groups), one at a time around the
+        // line ends and whatever else is skipped.
+        while (from < pieceEnd) {
+            if (count == 0 && pieceEnd - from >= 4) {
+                const int a = base64Values[from[0]], b = base64Values[from[1]], c = base64Values[from[2]],
+                          d = base64Values[from[3]];
+                if ((a | b | c | d) >= 0) {
+                    const quint32 four = quint32(a) << 18 | quint32(b) << 12 | quint32(c) << 6 | quint32(d);
+                    to[0] = static_cast<unsigned char>(four >> 16);
+                    to[1] = static_cast<unsigned char>(four >> 8);
+                    to[2] = static_cast<unsigned char>(four);
+                    to += 3;
+                    from += 4;
+                    continue;
+                }
+            }
+            const int value = base64Values[*from++];
+            if (value < 0)
+                continue;
+            group = (group << 6) | quint32(value);
+            if (++count == 4) {
+                to[0] = static_cast<unsigned char>(group >> 16);
+                to[1] = static_cast<unsigned char>(group >> 8);
+                to[2] = static_cast<unsigned char>(group);
+                to += 3;
+                group = 0;
+                count = 0;
+            }
         }
+        checkTime();
     }
     if (count >= 2) {
         group <<= 6 * (4 - count);
-        out.append(char(group >> 16));
+        *to++ = static_cast<unsigned char>(group >> 16);
         if (count == 3)
-            out.append(char(group >> 8));
+            *to++ = static_cast<unsigned char>(group >> 8);
     }
+    out.truncate(to - reinterpret_cast<const unsigned char *>(out.constData()));
     return out;
 }
 
-// The content of a part with its transfer encoding undone.
-QByteArray decodedContent(GMimePart *part)
+// Quoted-printable and uuencoded content through GMime's own decoder (the
+// filter its data wrapper would read the part through), fed from bytes in
+// place and written straight into one buffer.
+QByteArray MimeTreeText::undoTransferEncoding(QByteArrayView encoded, int encoding) const
+{
+    // Neither encoding decodes to more bytes than it reads.
+    QByteArray out;
+    LargeBuffers::reserveAppend(out, encoded.size());
+    GMimeFilter *filter = g_mime_filter_basic_new(GMimeContentEncoding(encoding), FALSE);
+    const std::unique_ptr<GMimeFilter, decltype(&g_object_unref)> owner(filter, &g_object_unref);
+    // Each piece is handed over in a buffer of this function's, as a filter
+    // stream would: a filter may take its input as room to work in.
+    std::vector<char> piece(size_t(std::min<qsizetype>(encoded.size(), 64 << 10)) + 1);
+    char *result = nullptr;
+    size_t resultLength = 0;
+    size_t resultPrespace = 0;
+    qsizetype sinceClock = 0;
+    for (qsizetype at = 0; at < encoded.size();) {
+        const qsizetype length = std::min<qsizetype>(encoded.size() - at, qsizetype(piece.size()) - 1);
+        std::memcpy(piece.data(), encoded.data() + at, size_t(length));
+        g_mime_filter_filter(filter, piece.data(), size_t(length), 0, &result, &resultLength, &resultPrespace);
+        out.append(result, qsizetype(resultLength));
+        at += length;
+        if ((sinceClock += length) >= DecodePiece) {
+            checkTime();
+            sinceClock = 0;
+        }
+    }
+    g_mime_filter_complete(filter, piece.data(), 0, 0, &result, &resultLength, &resultPrespace);
+    out.append(result, qsizetype(resultLength));
+    return out;
+}
+
+// The content of a part with its transfer encoding undone. The parser leaves
+// the content in the bytes it was given (it reads a DeadlineStream): content
+// without a transfer encoding is that piece of them, shared, not copied, and
+// encoded content is decoded from it in place. Content held anywhere else is
+// read through GMime.
+QByteArray MimeTreeText::decodedContent(GMimePart *part) const
 {
     GMimeDataWrapper *content = g_mime_part_get_content(part);
     if (!content)
         return {};
-    const bool base64 = g_mime_data_wrapper_get_encoding(content) == GMIME_CONTENT_ENCODING_BASE64;
+    const GMimeContentEncoding encoding = g_mime_data_wrapper_get_encoding(content);
+    const bool base64 = encoding == GMIME_CONTENT_ENCODING_BASE64;
+    GMimeStream *stream = g_mime_data_wrapper_get_stream(content);
+    if (const std::optional<QByteArrayView> bytes = stream ? DeadlineStream::bytesOf(stream) : std::nullopt) {
+        checkTime();
+        if (base64)
+            return undoBase64(*bytes);
+        if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE || encoding == GMIME_CONTENT_ENCODING_UUENCODE)
+            return undoTransferEncoding(*bytes, encoding);
+        return QByteArray::fromRawData(bytes->data(), bytes->size());
+    }
     GMimeStream *sink = g_mime_stream_mem_new();
     if (base64) {
-        GMimeStream *encoded = g_mime_data_wrapper_get_stream(content);
-        g_mime_stream_reset(encoded);
-        g_mime_stream_write_to_stream(encoded, sink);
+        g_mime_stream_reset(stream);
+        g_mime_stream_write_to_stream(stream, sink);
     } else {
         g_mime_data_wrapper_write_to_stream(content, sink);
     }
@@ -89,6 +168,8 @@ QByteArray decodedContent(GMimePart *part)
     g_object_unref(sink);
     return out;
 }
+
+namespace {
 
 struct HeaderEntry
 {
@@ -160,7 +241,9 @@ void MimeTreeText::appendBlock(QByteArrayView utf8)
 {
     if (utf8.isEmpty())
         return;
-    m_text.append(TextCharset::normaliseLineEnds(utf8));
+    // Room for the text and the line end it may need, made once.
+    LargeBuffers::reserveAppend(m_text, utf8.size() + 1);
+    TextCharset::appendNormalisedLineEnds(m_text, utf8);
     if (!m_text.endsWith('\n'))
         m_text.append('\n');
 }

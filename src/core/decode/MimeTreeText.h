@@ -12,6 +12,7 @@
 typedef struct _GMimeObject GMimeObject;
 typedef struct _GMimeMessage GMimeMessage;
 typedef struct _GMimeParserOptions GMimeParserOptions;
+typedef struct _GMimePart GMimePart;
 
 // Writes the text of a parsed GMime tree into one UTF-8 output, counting the
 // parts, the depth and the time against the limits. Reads the tree only:
@@ -59,6 +60,11 @@ private:
     void appendEnclosedMessage(GMimeMessage *message, QByteArrayView source, int depth);
     void appendHeaderLines(QByteArrayView headerSection);
     void appendMessageFromBytes(const QByteArray &bytes, int depth);
+    // A part's content with its transfer encoding undone (each throws
+    // LimitExceeded once the time is up).
+    QByteArray decodedContent(GMimePart *part) const;
+    QByteArray undoBase64(QByteArrayView encoded) const;
+    QByteArray undoTransferEncoding(QByteArrayView encoded, int encoding) const;
 
     GMimeParserOptions *m_options;
     DecodeLimits m_limits;

@@ -1,5 +1,6 @@
 #include "core/decode/TextCharset.h"
 
+#include "core/app/LargeBuffers.h"
 #include "core/decode/LibraryInit.h"
 
 #include "core/decode/GMimeIncludes.h"
@@ -223,41 +224,56 @@ QByteArray repairUtf8(QByteArrayView bytes)
     return out;
 }
 
-QByteArray decode(QByteArrayView bytes, QByteArrayView charset)
+QByteArray decode(const QByteArray &bytes, QByteArrayView charset)
 {
+    const auto utf8OrWindows1252Shared = [&] { return isValidUtf8(bytes) ? bytes : fromWindows1252(bytes); };
     // Labels that name no charset at all (the system's converter would take
     // some of them for the locale's charset).
     const QByteArray label = charset.toByteArray().trimmed().toLower();
     if (label == "x-unknown" || label == "unknown" || label == "unknown-8bit")
-        return utf8OrWindows1252(bytes);
+        return utf8OrWindows1252Shared();
     if (isUtf8OrAsciiName(charset))
-        return utf8OrWindows1252(bytes);
+        return utf8OrWindows1252Shared();
     if (isWindows1252Name(charset))
         return fromWindows1252(bytes);
     thread_local ConverterCache converters;
     const iconv_t cd = converters.get(charset.toByteArray().trimmed());
     if (cd == iconv_t(-1))
-        return utf8OrWindows1252(bytes);
+        return utf8OrWindows1252Shared();
     return convertWithIconv(cd, bytes);
 }
 
 QByteArray normaliseLineEnds(QByteArrayView bytes)
 {
-    if (!bytes.contains('\r'))
-        return bytes.toByteArray();
     QByteArray out;
-    out.reserve(bytes.size());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c != '\r') {
-            out.append(c);
-            continue;
-        }
-        out.append('\n');
-        if (i + 1 < bytes.size() && bytes[i + 1] == '\n')
-            ++i;
-    }
+    appendNormalisedLineEnds(out, bytes);
     return out;
+}
+
+void appendNormalisedLineEnds(QByteArray &out, QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    // The text can only shrink: room for all of it, then cut to what it became.
+    const qsizetype start = out.size();
+    LargeBuffers::reserveAppend(out, bytes.size());
+    out.resize(start + bytes.size());
+    char *to = out.data() + start;
+    const char *from = bytes.data();
+    const char *const end = from + bytes.size();
+    while (from < end) {
+        const auto *cr = static_cast<const char *>(std::memchr(from, '\r', size_t(end - from)));
+        const char *const runEnd = cr ? cr : end;
+        std::memcpy(to, from, size_t(runEnd - from));
+        to += runEnd - from;
+        if (!cr)
+            break;
+        *to++ = '\n';
+        from = cr + 1;
+        if (from < end && *from == '\n')
+            ++from;
+    }
+    out.truncate(to - out.constData());
 }
 
 } // namespace TextCharset

@@ -22,10 +22,15 @@ QByteArray repairUtf8(QByteArrayView bytes);
 
 // Text in the named charset. No name, US-ASCII, UTF-8 or a name the system
 // does not know: UTF-8 where valid, else windows-1252. Any other charset:
-// each invalid sequence becomes U+FFFD.
-QByteArray decode(QByteArrayView bytes, QByteArrayView charset);
+// each invalid sequence becomes U+FFFD. Bytes that are their own text (valid
+// UTF-8 read as UTF-8) are given back shared, not copied.
+QByteArray decode(const QByteArray &bytes, QByteArrayView charset);
 
 // CR LF and lone CR become LF.
 QByteArray normaliseLineEnds(QByteArrayView bytes);
+
+// The same, appended to out: the runs between CRs copied whole, into room
+// made once for all of them.
+void appendNormalisedLineEnds(QByteArray &out, QByteArrayView bytes);
 
 } // namespace TextCharset

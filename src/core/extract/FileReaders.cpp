@@ -3,6 +3,7 @@
 #include "core/app/AppFailure.h"
 #include "core/app/ErrorTrap.h"
 #include "core/app/EventPump.h"
+#include "core/app/LargeBuffers.h"
 #include "core/app/RegularFile.h"
 
 #include <QFile>
@@ -68,7 +69,7 @@ QByteArray bufferOfSize(qsizetype size)
         }
     }
     if (buffer.capacity() < size)
-        return QByteArray(size, Qt::Uninitialized);
+        return LargeBuffers::uninitialised(size);
     buffer.resize(size);
     return buffer;
 }
