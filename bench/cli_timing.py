@@ -7,19 +7,18 @@ import sys
 import time
 
 
-def timed(pipeline, work):
+def run(pipeline, peaks=None):
     """Runs the commands of pipeline, each reading the one before, the last
-    into wc -l; returns the seconds until all are reaped, the lines counted
-    and the largest peak resident set among the commands in KiB (each is
-    started by /usr/bin/time, which reports its peak alone)."""
+    into wc -l; returns the seconds until all are reaped and the lines
+    counted. With peaks (one file per command), each command is started by
+    /usr/bin/time, which writes its peak resident set there."""
     started = time.perf_counter()
     procs = []
-    peaks = []
     previous = None
     for i, (argv, env) in enumerate(pipeline):
-        peaks.append(os.path.join(work, "peak-%d" % i))
-        proc = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", peaks[-1], *argv], env=env, stdin=previous,
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        if peaks:
+            argv = ["/usr/bin/time", "-f", "%M", "-o", peaks[i], *argv]
+        proc = subprocess.Popen(argv, env=env, stdin=previous, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         if previous is not None:
             previous.close()
         previous = proc.stdout
@@ -29,12 +28,19 @@ def timed(pipeline, work):
     lines = int(count.communicate()[0])
     for proc in procs:
         proc.wait()
-    seconds = time.perf_counter() - started
-    peak = 0
+    return time.perf_counter() - started, lines
+
+
+def peak(pipeline, work):
+    """The largest peak resident set of the pipeline's commands in KiB, from
+    a run of its own (untimed: the timed runs have nothing around them)."""
+    peaks = [os.path.join(work, "peak-%d" % i) for i in range(len(pipeline))]
+    run(pipeline, peaks)
+    largest = 0
     for path in peaks:
         with open(path) as report:
-            peak = max(peak, int(report.read().split()[-1]))
-    return seconds, lines, peak
+            largest = max(largest, int(report.read().split()[-1]))
+    return largest
 
 
 def main():
@@ -60,28 +66,27 @@ def main():
     table = []
     for name, ours_command, peer_name, peer_command, target in jobs:
         best = peer_best = None
-        rows = peer_rows = "-"
-        peak = peer_peak = 0
+        peer_rows = "-"
         for _ in range(runs):
-            seconds, rows, rss = timed(ours_command, work)
+            seconds, rows = run(ours_command)
             best = seconds if best is None else min(best, seconds)
-            peak = max(peak, rss)
             if peer_command:
-                seconds, peer_rows, rss = timed(peer_command, work)
+                seconds, peer_rows = run(peer_command)
                 peer_best = seconds if peer_best is None else min(peer_best, seconds)
-                peer_peak = max(peer_peak, rss)
+        ours_peak = peak(ours_command, work)
+        peer_peak = peak(peer_command, work) if peer_command else 0
         print("  ran tollervane-extract " + name, file=sys.stderr)
         table.append((name, "%.3f" % best, peer_name if peer_command else "(mshow missing)",
                       "%.3f" % peer_best if peer_command else "-",
                       "%.2fx" % (best / peer_best) if peer_command else "-", target, rows, peer_rows,
-                      "%.1f" % (peak / 1024), "%.1f" % (peer_peak / 1024) if peer_command else "-"))
+                      "%.1f" % (ours_peak / 1024), "%.1f" % (peer_peak / 1024) if peer_command else "-"))
     widths = [max(len(str(row[i])) for row in table + [head]) for i in range(len(head))]
     print()
     for row in [head] + table:
         print("  ".join(str(v).ljust(widths[i]) if i in (0, 2) else str(v).rjust(widths[i])
                         for i, v in enumerate(row)).rstrip())
     print("whole processes (lines format to a pipe), best of the runs taken in turns; "
-          "peak memory is the worst run's")
+          "peak memory from a run of its own")
 
 
 if __name__ == "__main__":

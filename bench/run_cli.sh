@@ -2,9 +2,8 @@
 # tollervane-extract against the tools a script would otherwise run, on the
 # corpus of run_all.sh: containing, all lines and decoded containing, each a
 # whole process (start to end, its output counted by wc) against the peer's
-# whole run, taken in turns, best of the runs; peak memory of each side by
-# wait4 (the largest process of the peer's). Timings are printed,
-# never judged.
+# whole run, taken in turns, best of the runs; peak memory of each side
+# (the peer's: its largest process). Timings are printed, never judged.
 #
 # usage: bench/run_cli.sh BUILD_DIR
 
@@ -33,6 +32,6 @@ MSHOW=$(command -v mshow || true)
 
 # Each side is started straight from the timer, with no shell around it and
 # no process started to read the clock, its output counted by wc -l; its
-# peak resident set as /usr/bin/time reports it (a pipeline's: its largest
-# process).
+# peak resident set, from one more run, as /usr/bin/time reports it (a
+# pipeline's: its largest process).
 python3 "$SCRIPT_DIR/cli_timing.py" "$EXTRACT" "$LIST" "$NEEDLE" "$WORD" "$RUNS" "$MSHOW" "$WORK"
