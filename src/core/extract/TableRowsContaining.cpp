@@ -9,24 +9,8 @@ std::vector<qsizetype> ResultRowsWhere(
 {
     std::vector<qsizetype> rows;
     const qsizetype count = results.size();
-    // Every column a row can have: the source, the texts, the count.
-    const int columns = 1 + (results.isTable() ? results.tableCellCount() + 1 : 1);
     for (qsizetype row = 0; row < count; ++row) {
-        bool found = false;
-        for (int column = 0; column < columns && !found; ++column) {
-            switch (results.cellKind(row, column)) {
-            case ResultsModel::CellKind::Text:
-                found = test(results.cellBytes(row, column));
-                break;
-            case ResultsModel::CellKind::Count:
-                found = test(QByteArray::number(results.foundCount(row)));
-                break;
-            case ResultsModel::CellKind::Path:
-            case ResultsModel::CellKind::Empty:
-                break;
-            }
-        }
-        if (found == containing)
+        if (results.anyFoundCell(results.storedRow(row), test) == containing)
             rows.push_back(row);
     }
     return rows;

@@ -36,34 +36,19 @@ bool ResultFilter::cellPasses(QByteArrayView cell) const
 
 bool ResultFilter::passes(const ResultsModel &results, size_t stored) const
 {
-    const int columns = int(results.columns().size());
-    for (int column = 0; column < columns; ++column) {
-        switch (results.storedCellKind(stored, column)) {
-        case ResultsModel::CellKind::Text:
-            if (cellPasses(results.storedCellBytes(stored, column)))
-                return true;
-            break;
-        case ResultsModel::CellKind::Count:
-            if (cellPasses(QByteArray::number(results.storedFoundCount(stored))))
-                return true;
-            break;
-        case ResultsModel::CellKind::Path: {
-            const QString path = results.storedCellText(stored, column);
-            if (path != m_path) {
-                m_path = path;
-                // A path is searched as the list's texts are: 8-bit when it
-                // can be, else as UTF-8.
-                const std::optional<QByteArray> latin1
-                    = m_kind == TextKind::Bytes ? Latin1::fromString(path) : std::nullopt;
-                m_pathBytes = latin1 ? *latin1 : path.toUtf8();
-            }
-            if (cellPasses(m_pathBytes))
-                return true;
-            break;
-        }
-        case ResultsModel::CellKind::Empty:
-            break;
-        }
+    if (results.anyFoundCell(stored, [this](QByteArrayView cell) { return cellPasses(cell); }))
+        return true;
+    // The source path is looked at too, when the list shows it.
+    const std::int32_t source = results.storedSourceIndex(stored);
+    if (source < 0)
+        return false;
+    const QString &path = results.sourcePathAt(source);
+    if (path != m_path) {
+        m_path = path;
+        // A path is searched as the list's texts are: 8-bit when it can be,
+        // else as UTF-8.
+        const std::optional<QByteArray> latin1 = m_kind == TextKind::Bytes ? Latin1::fromString(path) : std::nullopt;
+        m_pathBytes = latin1 ? *latin1 : path.toUtf8();
     }
-    return false;
+    return cellPasses(m_pathBytes);
 }

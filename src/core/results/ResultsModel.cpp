@@ -65,6 +65,21 @@ std::uint32_t ResultsModel::storedFoundCount(size_t stored) const
     return m_index.found(r.source, m_pool.view(r.text));
 }
 
+bool ResultsModel::anyFoundCell(size_t stored, const std::function<bool(QByteArrayView cell)> &test) const
+{
+    const QByteArrayView text = m_pool.view(m_rows[stored].text);
+    if (!isTable()) {
+        if (test(text))
+            return true;
+    } else {
+        for (int k = 0; k < m_tableCells; ++k) {
+            if (test(TableRow::cell(text, k)))
+                return true;
+        }
+    }
+    return m_counted && test(QByteArray::number(storedFoundCount(stored)));
+}
+
 QString ResultsModel::storedCellText(size_t stored, int column) const
 {
     switch (storedCellKind(stored, column)) {

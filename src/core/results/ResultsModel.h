@@ -69,6 +69,10 @@ public:
     QByteArrayView storedCellBytes(size_t stored, int column) const;
     std::uint32_t storedFoundCount(size_t stored) const;
     QString storedCellText(size_t stored, int column) const;
+    // Whether test holds for some cell of a stored row that holds what was
+    // found: each text cell's bytes, and the count as digits on a counted
+    // table (the source path is no such cell).
+    bool anyFoundCell(size_t stored, const std::function<bool(QByteArrayView cell)> &test) const;
     // The index of a stored row's source path (-1: none) and the path of
     // an index: rows of one file share it, so work per path is done once.
     std::int32_t storedSourceIndex(size_t stored) const { return m_rows[stored].source; }
