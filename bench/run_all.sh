@@ -19,18 +19,9 @@
 
 set -u
 
-# BUILD_DIR, SCRIPT_DIR, CORPUS, RUNS and DRIVER, as both job benchmarks
-# take them.
+# BUILD_DIR, SCRIPT_DIR, CORPUS, RUNS, DRIVER, WORK, LIST and CORPUS_BYTES.
 source "$(dirname "${BASH_SOURCE[0]}")/job_setup.sh"
-python3 "$SCRIPT_DIR/make_corpus.py" "$CORPUS" --files 5000 --mib 200 --seed 1 || exit 1
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/tollervane-bench-all.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-LIST=$WORK/files.txt
-find "$CORPUS" -type f -name '*.eml' -print | LC_ALL=C sort > "$LIST"
-# Read every file once, untimed, so that every run starts from the page cache.
-corpus_bytes=$(xargs -d '\n' -a "$LIST" cat -- | wc -c)
-echo "corpus: $(wc -l < "$LIST") files, $corpus_bytes bytes, in $CORPUS"
+echo "corpus: $(wc -l < "$LIST") files, $CORPUS_BYTES bytes, in $CORPUS"
 
 NEEDLE='Content-Transfer-Encoding: quoted'
 # A word that stands in bodies, many of them quoted-printable or base64:
@@ -164,7 +155,7 @@ read -r r rss stall command < <(python3 -c 'import json, sys; d = json.loads(sys
 echo "million-listed $command $(( (t1 - t0) / 1000 )) - $r - $rss $stall" >> "$RESULTS"
 echo "  ran million-listed" >&2
 
-python3 - "$RESULTS" "$corpus_bytes" "$startup_best" "$first_paint_best" <<'PY'
+python3 - "$RESULTS" "$CORPUS_BYTES" "$startup_best" "$first_paint_best" <<'PY'
 import sys
 names = {
     "containing": "grep -a -ihF",

@@ -9,16 +9,8 @@
 
 set -u
 
-# BUILD_DIR, SCRIPT_DIR, CORPUS and RUNS, as the job benchmarks take them.
-source "$(dirname "${BASH_SOURCE[0]}")/job_setup.sh"
-python3 "$SCRIPT_DIR/make_corpus.py" "$CORPUS" --files 5000 --mib 200 --seed 1 >/dev/null || exit 1
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/tollervane-bench-cli.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-LIST=$WORK/files.txt
-find "$CORPUS" -type f -name '*.eml' -print | LC_ALL=C sort > "$LIST"
-# Read every file once, untimed, so that every run starts from the page cache.
-xargs -d '\n' -a "$LIST" cat -- > /dev/null
+# BUILD_DIR, SCRIPT_DIR, CORPUS, RUNS, WORK and LIST.
+source "$(dirname "${BASH_SOURCE[0]}")/job_setup.sh" > /dev/null
 
 # The needle and the word of run_all.sh's containing and decoded rows.
 NEEDLE='Content-Transfer-Encoding: quoted'

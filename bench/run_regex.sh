@@ -9,16 +9,8 @@
 
 set -u
 
-# BUILD_DIR, SCRIPT_DIR, CORPUS, RUNS and DRIVER, as both job benchmarks
-# take them.
-source "$(dirname "${BASH_SOURCE[0]}")/job_setup.sh"
-python3 "$SCRIPT_DIR/make_corpus.py" "$CORPUS" --files 5000 --mib 200 --seed 1 >/dev/null || exit 1
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/tollervane-bench-regex.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-LIST=$WORK/files.txt
-find "$CORPUS" -type f -name '*.eml' -print | LC_ALL=C sort > "$LIST"
-xargs -d '\n' -a "$LIST" cat -- > /dev/null
+# BUILD_DIR, SCRIPT_DIR, CORPUS, RUNS, DRIVER, WORK and LIST.
+source "$(dirname "${BASH_SOURCE[0]}")/job_setup.sh" > /dev/null
 
 PATTERN='[a-z0-9._%+-]+@[a-z0-9.-]+\.[a-z]+'
 pattern_json=$(python3 -c 'import json, sys; print(json.dumps(sys.argv[1]))' "$PATTERN")
