@@ -4,13 +4,13 @@
 // exactly its plain-text reading.
 
 #include "FuzzCheck.h"
-#include "core/decode/HeaderSection.h"
-#include "core/decode/MessageDecoder.h"
-#include "core/decode/TextCharset.h"
+#include "decode/HeaderSection.h"
+#include "decode/MimeDecoder.h"
+#include "decode/TextCharset.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {
-    static MessageDecoder decoder;
+    static MimeDecoder decoder;
     static bool asMailbox = false;
     asMailbox = !asMailbox;
     const QString name = asMailbox ? QStringLiteral("x.mbox") : QStringLiteral("x.eml");
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     const bool message = HeaderSection::looksLikeMessage(bytes);
     if (file.fellBack || !message) {
         FUZZ_CHECK(file.messages.empty());
-        FUZZ_CHECK(file.text == MessageDecoder::plainText(bytes));
+        FUZZ_CHECK(file.text == MimeDecoder::plainText(bytes));
     } else {
         FUZZ_CHECK(!file.messages.empty());
         // One file named .eml is one message; its first line, if a "From "

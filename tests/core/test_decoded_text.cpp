@@ -3,12 +3,13 @@
 // give sound text or the plain-text fallback in bounded time and memory.
 
 #include "TempFiles.h"
-#include "core/decode/DeadlineStream.h"
-#include "core/decode/GMimeIncludes.h"
-#include "core/decode/HtmlText.h"
-#include "core/decode/LibraryInit.h"
 #include "core/decode/MessageDecoder.h"
-#include "core/decode/TextCharset.h"
+#include "decode/DeadlineStream.h"
+#include "decode/GMimeIncludes.h"
+#include "decode/HtmlText.h"
+#include "decode/LibraryInit.h"
+#include "decode/MimeDecoder.h"
+#include "decode/TextCharset.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -553,7 +554,7 @@ private slots:
                 QCOMPARE(file.fellBack, fellBack == 1);
             QVERIFY(file.text.contains(mustContain));
             if (file.fellBack)
-                QCOMPARE(file.text, MessageDecoder::plainText(input));
+                QCOMPARE(file.text, MimeDecoder::plainText(input));
         }
     }
 

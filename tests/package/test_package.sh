@@ -44,7 +44,7 @@ lintian --fail-on error --tag-display-limit 0 "$deb"
 # What the package holds, and what it asks for.
 dpkg-deb -x "$deb" "$work/root"
 for path in usr/bin/tollervane usr/lib/tollervane/tollervane usr/lib/tollervane/Samples \
-  usr/bin/tollervane-extract usr/share/man/man1/tollervane.1.gz usr/share/man/man1/tollervane-extract.1.gz \
+  usr/lib/tollervane/libtollervane-decode.so usr/bin/tollervane-extract usr/share/man/man1/tollervane.1.gz usr/share/man/man1/tollervane-extract.1.gz \
   usr/share/applications/tollervane.desktop usr/share/icons/hicolor/scalable/apps/tollervane.svg \
   usr/share/icons/hicolor/48x48/apps/tollervane.png usr/share/icons/hicolor/256x256/apps/tollervane.png \
   usr/share/metainfo/com.ardenwick.tollervane.metainfo.xml usr/share/tollervane/screenshots/main-window.png \
@@ -84,6 +84,11 @@ samples=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
   tollervane-extract --all --source --quiet /usr/lib/tollervane/Samples | wc -l)
 test "$samples" -gt 0 || { echo "the installed tollervane-extract gave no lines from the samples" >&2; exit 1; }
 echo "installed tollervane-extract read $samples lines from the sample messages"
+# Decoding loads the decoder module from the installed program folder.
+decoded=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  tollervane-extract --all --decode --quiet /usr/lib/tollervane/Samples | wc -l)
+test "$decoded" -gt 0 || { echo "the installed tollervane-extract decoded nothing from the samples" >&2; exit 1; }
+echo "installed tollervane-extract decoded $decoded lines from the sample messages"
 
 mkdir -p "$work/home"
 cat > "$work/session.sh" <<SESSION

@@ -1,4 +1,4 @@
-#include "core/decode/HeaderSection.h"
+#include "decode/HeaderSection.h"
 
 namespace HeaderSection {
 

@@ -1,6 +1,6 @@
-#include "core/decode/EncodedWords.h"
+#include "decode/EncodedWords.h"
 
-#include "core/decode/TextCharset.h"
+#include "decode/TextCharset.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "core/decode/MboxSplit.h"
+#include "decode/MboxSplit.h"
 
-#include "core/decode/HeaderSection.h"
+#include "decode/HeaderSection.h"
 
 namespace MboxSplit {
 

@@ -1,7 +1,7 @@
-#include "core/decode/HtmlText.h"
+#include "decode/HtmlText.h"
 
-#include "core/decode/LibraryInit.h"
-#include "core/decode/TextCharset.h"
+#include "decode/LibraryInit.h"
+#include "decode/TextCharset.h"
 
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>

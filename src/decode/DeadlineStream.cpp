@@ -1,6 +1,6 @@
-#include "core/decode/DeadlineStream.h"
+#include "decode/DeadlineStream.h"
 
-#include "core/decode/GMimeIncludes.h"
+#include "decode/GMimeIncludes.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,9 +1,9 @@
-#include "core/decode/TextCharset.h"
+#include "decode/TextCharset.h"
 
 #include "core/app/LargeBuffers.h"
-#include "core/decode/LibraryInit.h"
+#include "decode/LibraryInit.h"
 
-#include "core/decode/GMimeIncludes.h"
+#include "decode/GMimeIncludes.h"
 
 #include <QHash>
 #include <array>

@@ -1,13 +1,13 @@
-#include "core/decode/MimeTreeText.h"
+#include "decode/MimeTreeText.h"
 
 #include "core/app/LargeBuffers.h"
-#include "core/decode/DeadlineStream.h"
-#include "core/decode/EncodedWords.h"
-#include "core/decode/HeaderSection.h"
-#include "core/decode/HtmlText.h"
-#include "core/decode/TextCharset.h"
+#include "decode/DeadlineStream.h"
+#include "decode/EncodedWords.h"
+#include "decode/HeaderSection.h"
+#include "decode/HtmlText.h"
+#include "decode/TextCharset.h"
 
-#include "core/decode/GMimeIncludes.h"
+#include "decode/GMimeIncludes.h"
 
 #include <QList>
 

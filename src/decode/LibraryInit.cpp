@@ -1,7 +1,7 @@
-#include "core/decode/LibraryInit.h"
+#include "decode/LibraryInit.h"
 
-#include "core/decode/DeadlineStream.h"
-#include "core/decode/GMimeIncludes.h"
+#include "decode/DeadlineStream.h"
+#include "decode/GMimeIncludes.h"
 #include <libxml/parser.h>
 
 #include <mutex>

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// A part of the program kept in a module of its own, loaded only by the
+// runs that need it (its libraries cost every start of the program
+// otherwise). A module is looked for beside the running program (the build
+// folder, the installed program folder), then in the installed program
+// folder as seen from the commands' folder (a command on the PATH).
+namespace ProgramModule {
+
+// The address of symbol in the module fileName, loading it if need be; null
+// with the reason in why when it cannot be found or loaded. A module stays
+// loaded for the program's life.
+void *symbol(const char *fileName, const char *symbol, QString &why);
+
+} // namespace ProgramModule
