@@ -12,6 +12,7 @@
 #include "Terminal.h"
 #include "core/app/AppFailure.h"
 #include "core/app/PathTools.h"
+#include "core/decode/MessageDecoder.h"
 #include "core/extract/ExtractionEngine.h"
 #include "core/extract/PatternMatcher.h"
 #include "core/extract/TextSets.h"
@@ -26,6 +27,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
@@ -195,6 +197,13 @@ int run(CliOptions &options)
 
     if (!checkTexts(options, prompts) || !checkPatterns(options, prompts))
         return Failure;
+    // A decoder that cannot be loaded is reported once, before any file.
+    QString why;
+    const bool decodes = options.job.decoded || options.job.kind == ExtractionJob::Kind::HeaderFields;
+    if (decodes && !MessageDecoder::load(&why)) {
+        prompts.error(why);
+        return Failure;
+    }
     FileListModel list;
     if (!gatherFiles(options, list, prompts))
         return Failure;
@@ -267,5 +276,9 @@ int main(int argc, char **argv)
         std::fwrite(usage.constData(), 1, size_t(usage.size()), stdout);
         return Results;
     }
-    return run(options);
+    const int status = run(options);
+    // Everything is written and closed: the program ends here, without
+    // freeing what it built piece by piece (the system takes it back whole).
+    std::fflush(nullptr);
+    ::_exit(status);
 }

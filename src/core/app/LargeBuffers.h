@@ -13,7 +13,8 @@ namespace LargeBuffers {
 // Below this size an array is left as the allocator gives it.
 constexpr qsizetype LargeFrom = qsizetype(4) << 20;
 
-// An array of size bytes, not initialised.
+// An array of size bytes, not initialised; below LargeFrom its pages are
+// made present at once (it is about to be filled whole).
 QByteArray uninitialised(qsizetype size);
 
 // Room for at least more bytes after the end of bytes (its capacity grown,
