@@ -44,7 +44,7 @@ lintian --fail-on error --tag-display-limit 0 "$deb"
 # What the package holds, and what it asks for.
 dpkg-deb -x "$deb" "$work/root"
 for path in usr/bin/tollervane usr/lib/tollervane/tollervane usr/lib/tollervane/Samples \
-  usr/lib/tollervane/libtollervane-decode.so usr/bin/tollervane-extract usr/share/man/man1/tollervane.1.gz usr/share/man/man1/tollervane-extract.1.gz \
+  usr/lib/tollervane/modules/libtollervane-decode.so usr/bin/tollervane-extract usr/share/man/man1/tollervane.1.gz usr/share/man/man1/tollervane-extract.1.gz \
   usr/share/applications/tollervane.desktop usr/share/icons/hicolor/scalable/apps/tollervane.svg \
   usr/share/icons/hicolor/48x48/apps/tollervane.png usr/share/icons/hicolor/256x256/apps/tollervane.png \
   usr/share/metainfo/com.ardenwick.tollervane.metainfo.xml usr/share/tollervane/screenshots/main-window.png \

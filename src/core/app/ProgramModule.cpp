@@ -33,11 +33,14 @@ void *symbol(const char *fileName, const char *symbol, QString &why)
         why = QStringLiteral("the program's own folder is not known");
         return nullptr;
     }
-    // Beside the program, then the installed program folder seen from the
-    // commands' folder.
+    // Beside the program (the build folder), in the modules folder of the
+    // installed program folder, then in that folder seen from the commands'
+    // folder. (Installed in a folder of their own, modules are not taken
+    // for libraries of the system's.)
     const QByteArray candidates[] = {
         folder + '/' + fileName,
-        folder + "/" TOLLERVANE_PROGRAM_FOLDER_FROM_COMMANDS "/" + fileName,
+        folder + "/modules/" + fileName,
+        folder + "/" TOLLERVANE_PROGRAM_FOLDER_FROM_COMMANDS "/modules/" + fileName,
     };
     QStringList failures;
     for (const QByteArray &path : candidates) {

@@ -5,8 +5,9 @@
 // A part of the program kept in a module of its own, loaded only by the
 // runs that need it (its libraries cost every start of the program
 // otherwise). A module is looked for beside the running program (the build
-// folder, the installed program folder), then in the installed program
-// folder as seen from the commands' folder (a command on the PATH).
+// folder), then in the modules folder of the installed program folder (the
+// installed window program), then in that folder as seen from the commands'
+// folder (a command on the PATH).
 namespace ProgramModule {
 
 // The address of symbol in the module fileName, loading it if need be; null
