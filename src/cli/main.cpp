@@ -20,6 +20,7 @@
 #include "core/filelist/FileListModel.h"
 #include "core/filelist/FolderScan.h"
 #include "core/filelist/ListFile.h"
+#include "core/results/WorkbookWriter.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -197,10 +198,12 @@ int run(CliOptions &options)
 
     if (!checkTexts(options, prompts) || !checkPatterns(options, prompts))
         return Failure;
-    // A decoder that cannot be loaded is reported once, before any file.
+    // A decoder or workbook library that cannot be loaded is reported once,
+    // before any file.
     QString why;
     const bool decodes = options.job.decoded || options.job.kind == ExtractionJob::Kind::HeaderFields;
-    if (decodes && !MessageDecoder::load(&why)) {
+    if ((decodes && !MessageDecoder::load(&why))
+        || (options.format == CliOptions::Format::Xlsx && !WorkbookWriter::load(&why))) {
         prompts.error(why);
         return Failure;
     }

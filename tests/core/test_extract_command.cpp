@@ -527,6 +527,16 @@ void TestExtractCommand::needsNoDisplay()
         { QStringLiteral("--all"), GoldenRoot + QStringLiteral("/all-lines-line-ends/messages") }, {}, environment);
     QCOMPARE(outcome.status, 0);
     QVERIFY(!outcome.out.isEmpty());
+    // The modules load from beside the program when a run needs them.
+    TempFiles temp;
+    const QString workbook = temp.path() + QStringLiteral("/all.xlsx");
+    const Outcome written = runExtract(
+        { QStringLiteral("--all"), QStringLiteral("--decode"), QStringLiteral("--format"), QStringLiteral("xlsx"),
+            QStringLiteral("-o"), workbook, GoldenRoot + QStringLiteral("/all-lines-line-ends/messages") },
+        {}, environment);
+    QVERIFY2(written.status == 0, written.err.constData());
+    const QByteArray zip = readAll(workbook);
+    QVERIFY(zip.startsWith("PK") && zip.contains("xl/worksheets/sheet1.xml"));
 
     QProcess ldd;
     ldd.start(QStringLiteral("ldd"), { Program });
@@ -534,6 +544,9 @@ void TestExtractCommand::needsNoDisplay()
     const QByteArray loaded = ldd.readAllStandardOutput();
     QVERIFY2(loaded.contains("libQt6Core"), loaded.constData());
     QVERIFY2(!loaded.contains("libQt6Widgets") && !loaded.contains("libQt6Gui"), loaded.constData());
+    // The decoder's and the workbook's libraries come with their modules,
+    // loaded by the runs that use them, not by every start.
+    QVERIFY2(!loaded.contains("libgmime") && !loaded.contains("libxlsxwriter"), loaded.constData());
 }
 
 QTEST_GUILESS_MAIN(TestExtractCommand)

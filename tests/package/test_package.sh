@@ -44,7 +44,8 @@ lintian --fail-on error --tag-display-limit 0 "$deb"
 # What the package holds, and what it asks for.
 dpkg-deb -x "$deb" "$work/root"
 for path in usr/bin/tollervane usr/lib/tollervane/tollervane usr/lib/tollervane/Samples \
-  usr/lib/tollervane/modules/libtollervane-decode.so usr/bin/tollervane-extract usr/share/man/man1/tollervane.1.gz usr/share/man/man1/tollervane-extract.1.gz \
+  usr/lib/tollervane/modules/libtollervane-decode.so usr/lib/tollervane/modules/libtollervane-workbook.so \
+  usr/bin/tollervane-extract usr/share/man/man1/tollervane.1.gz usr/share/man/man1/tollervane-extract.1.gz \
   usr/share/applications/tollervane.desktop usr/share/icons/hicolor/scalable/apps/tollervane.svg \
   usr/share/icons/hicolor/48x48/apps/tollervane.png usr/share/icons/hicolor/256x256/apps/tollervane.png \
   usr/share/metainfo/com.ardenwick.tollervane.metainfo.xml usr/share/tollervane/screenshots/main-window.png \
@@ -89,6 +90,12 @@ decoded=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
   tollervane-extract --all --decode --quiet /usr/lib/tollervane/Samples | wc -l)
 test "$decoded" -gt 0 || { echo "the installed tollervane-extract decoded nothing from the samples" >&2; exit 1; }
 echo "installed tollervane-extract decoded $decoded lines from the sample messages"
+# A workbook loads the workbook module likewise.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  tollervane-extract --all --quiet --format xlsx -o "$work/samples.xlsx" /usr/lib/tollervane/Samples
+unzip -l "$work/samples.xlsx" | grep -q 'xl/worksheets/sheet1.xml' ||
+  { echo "the installed tollervane-extract wrote no workbook" >&2; exit 1; }
+echo "installed tollervane-extract wrote a workbook of the sample messages"
 
 mkdir -p "$work/home"
 cat > "$work/session.sh" <<SESSION

@@ -1,27 +1,73 @@
 #include "WorkbookWriter.h"
 
+#include "XlsxFunctions.h"
 #include "core/app/AppFailure.h"
 #include "core/app/EventPump.h"
+#include "core/app/ProgramModule.h"
 
 #include <QFile>
-
-#include <xlsxwriter.h>
 
 #include <algorithm>
 #include <chrono>
 #include <future>
+
+// Resolved when the program links the workbook library in (the tests, the
+// tools); otherwise null, and the workbook module is loaded.
+extern "C" const XlsxFunctions *tollervane_xlsx_functions() __attribute__((weak));
 
 namespace {
 
 // The widest column a worksheet allows, in characters.
 constexpr double MaxColumnWidth = 255;
 
+struct LoadedLibrary
+{
+    const XlsxFunctions *functions = nullptr;
+    QString failure;
+};
+
+const LoadedLibrary &loadedLibrary()
+{
+    // Loaded once, by whichever thread asks first.
+    static const LoadedLibrary loaded = [] {
+        LoadedLibrary result;
+        if (tollervane_xlsx_functions) {
+            result.functions = tollervane_xlsx_functions();
+            return result;
+        }
+        QString why;
+        auto *entry = reinterpret_cast<XlsxFunctionsEntry *>(
+            ProgramModule::symbol(TOLLERVANE_WORKBOOK_MODULE, "tollervane_xlsx_functions", why));
+        result.functions = entry ? entry() : nullptr;
+        if (!result.functions)
+            result.failure = QStringLiteral("Cannot load the workbook writer: ") + why;
+        return result;
+    }();
+    return loaded;
+}
+
+const XlsxFunctions &xlsx()
+{
+    const LoadedLibrary &loaded = loadedLibrary();
+    if (!loaded.functions)
+        throw AppFailure(loaded.failure);
+    return *loaded.functions;
+}
+
 AppFailure workbookFailure(lxw_error error)
 {
-    return AppFailure(QStringLiteral("Workbook: ") + QString::fromUtf8(lxw_strerror(error)));
+    return AppFailure(QStringLiteral("Workbook: ") + QString::fromUtf8(xlsx().errorText(error)));
 }
 
 } // namespace
+
+bool WorkbookWriter::load(QString *why)
+{
+    const LoadedLibrary &loaded = loadedLibrary();
+    if (!loaded.functions && why)
+        *why = loaded.failure;
+    return loaded.functions != nullptr;
+}
 
 WorkbookWriter::WorkbookWriter(const QString &path, qsizetype rowsPerWorksheet)
     : m_dataRowsPerSheet(std::clamp<qsizetype>(rowsPerWorksheet, 2, RowsPerWorksheet) - 1)
@@ -30,7 +76,7 @@ WorkbookWriter::WorkbookWriter(const QString &path, qsizetype rowsPerWorksheet)
     lxw_workbook_options options {};
     options.constant_memory = LXW_TRUE;
     options.use_zip64 = LXW_TRUE;
-    m_workbook = workbook_new_opt(QFile::encodeName(path).constData(), &options);
+    m_workbook = xlsx().newWorkbook(QFile::encodeName(path).constData(), &options);
     if (!m_workbook)
         throw AppFailure(QStringLiteral("Cannot start the workbook ") + path);
     addSheet();
@@ -40,12 +86,12 @@ WorkbookWriter::~WorkbookWriter()
 {
     // An unfinished workbook is dropped without writing a file.
     if (m_workbook)
-        lxw_workbook_free(m_workbook);
+        xlsx().free(m_workbook);
 }
 
 WorkbookWriter::Sheet &WorkbookWriter::addSheet()
 {
-    lxw_worksheet *worksheet = workbook_add_worksheet(m_workbook, nullptr);
+    lxw_worksheet *worksheet = xlsx().addWorksheet(m_workbook, nullptr);
     if (!worksheet)
         throw AppFailure(QStringLiteral("Cannot add a worksheet to the workbook"));
     m_sheets.push_back(Sheet { worksheet, {} });
@@ -71,7 +117,7 @@ void WorkbookWriter::put(Sheet &sheet, qsizetype row, int column, const Workbook
     if (text.utf8.isEmpty())
         return;
     const lxw_error error
-        = worksheet_write_string(sheet.worksheet, lxw_row_t(row), lxw_col_t(column), text.utf8.constData(), nullptr);
+        = xlsx().writeString(sheet.worksheet, lxw_row_t(row), lxw_col_t(column), text.utf8.constData(), nullptr);
     if (error != LXW_NO_ERROR)
         throw workbookFailure(error);
 }
@@ -104,14 +150,15 @@ void WorkbookWriter::finish()
             if (sheet.widths[c] == 0)
                 continue;
             const double width = std::min(MaxColumnWidth, double(sheet.widths[c]) + 1);
-            worksheet_set_column(sheet.worksheet, lxw_col_t(c), lxw_col_t(c), width, nullptr);
+            xlsx().setColumn(sheet.worksheet, lxw_col_t(c), lxw_col_t(c), width, nullptr);
         }
     }
     // workbook_close() writes the file and frees the workbook, whatever the
     // outcome.
     lxw_workbook *workbook = m_workbook;
     m_workbook = nullptr;
-    std::future<lxw_error> written = std::async(std::launch::async, [workbook] { return workbook_close(workbook); });
+    const auto close = xlsx().close;
+    std::future<lxw_error> written = std::async(std::launch::async, [close, workbook] { return close(workbook); });
     while (written.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
         EventPump::yield();
     const lxw_error error = written.get();

@@ -21,7 +21,12 @@ class WorkbookWriter
 public:
     static constexpr qsizetype RowsPerWorksheet = 1048576;
 
-    // Throws AppFailure when the workbook cannot be started.
+    // Loads the workbook library if it is not loaded yet; false, with the
+    // reason in why, when it cannot be loaded.
+    static bool load(QString *why = nullptr);
+
+    // Throws AppFailure when the workbook cannot be started (or the library
+    // cannot be loaded).
     explicit WorkbookWriter(const QString &path, qsizetype rowsPerWorksheet = RowsPerWorksheet);
     ~WorkbookWriter();
     WorkbookWriter(const WorkbookWriter &) = delete;
