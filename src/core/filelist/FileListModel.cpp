@@ -21,7 +21,11 @@ void FileListModel::append(const QStringList &paths)
         return;
     const int first = int(m_paths.size());
     beginInsertRows(QModelIndex(), first, first + int(paths.size()) - 1);
-    m_paths.append(paths);
+    // Into an empty list the rows are taken as they are (shared, not copied).
+    if (m_paths.isEmpty())
+        m_paths = paths;
+    else
+        m_paths.append(paths);
     if (m_indexBuilt) {
         for (const QString &path : paths)
             ++m_count[path];
