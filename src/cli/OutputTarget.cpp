@@ -8,7 +8,7 @@
 
 OutputTarget::OutputTarget(const QString &path)
     : m_path(path)
-    , m_block(std::make_unique<char[]>(size_t(BlockSize)))
+    , m_block(std::make_unique_for_overwrite<char[]>(size_t(BlockSize)))
 { }
 
 // An uncommitted file is dropped with the ReplacedFile, leaving the target.

@@ -64,7 +64,9 @@ public:
     // failure (see failure()).
     bool commit();
 
-    static constexpr qsizetype BlockSize = 256 * 1024;
+    // A pipe's capacity: the reader at the other end takes each block while
+    // the run goes on, instead of the whole output at the end.
+    static constexpr qsizetype BlockSize = 64 * 1024;
 
 private:
     void fail(const QString &why);
