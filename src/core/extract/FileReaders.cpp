@@ -33,7 +33,9 @@ namespace {
 constexpr qint64 ReadPieceSize = 2 << 20;
 constexpr qsizetype LargestKeptBuffer = 64 << 20;
 constexpr qsizetype KeptBytes = 32 << 20;
-constexpr size_t KeptBuffers = 12;
+// As many as the files read ahead, and some: fewer would send buffers back
+// to the system that the next reads then ask for afresh.
+constexpr size_t KeptBuffers = 24;
 
 // Buffers handed back, for the next reads; files may be read on more than
 // one thread.

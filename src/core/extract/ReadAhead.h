@@ -15,7 +15,7 @@
 // window's thread works on the current one. The files are taken in order;
 // each is read by whichever thread gets to it first: when the window's
 // thread finds its next file still being read, it reads a later one itself
-// rather than wait. The queue is bounded: at most a few files and some tens
+// rather than wait. The queue is bounded: at most sixteen files and some tens
 // of megabytes are read ahead (a larger file only when nothing else is).
 //
 // Nothing is shown from the reading thread: a file that cannot be read
@@ -26,7 +26,7 @@
 class ReadAhead
 {
 public:
-    static constexpr int MaxFiles = 8;
+    static constexpr int MaxFiles = 16;
     static constexpr qsizetype MaxBytes = 16 << 20;
 
     ReadAhead() = default;
