@@ -361,9 +361,17 @@ QString ScriptRunner::dump(const QJsonObject &step)
         }
         QJsonArray rows;
         for (qsizetype r = 0; r < model->size(); ++r) {
-            QJsonArray row { model->firstColumnText(r) };
-            if (model->hasSecondColumn(r))
-                row.append(model->secondColumnText(r));
+            QJsonArray row;
+            auto *results = qobject_cast<ResultsModel *>(model);
+            if (results && results->isTable()) {
+                // Every column of a table (header fields, groups, a count).
+                for (int c = 0; c < int(model->columns().size()); ++c)
+                    row.append(model->cellText(r, c));
+            } else {
+                row.append(model->firstColumnText(r));
+                if (model->hasSecondColumn(r))
+                    row.append(model->secondColumnText(r));
+            }
             rows.append(row);
         }
         out.insert(QStringLiteral("headers"), headers);
