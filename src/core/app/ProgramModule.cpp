@@ -62,4 +62,18 @@ void *symbol(const char *fileName, const char *symbol, QString &why)
     return nullptr;
 }
 
+Entry entry(void *linked, const char *fileName, const char *symbolName, const QString &what)
+{
+    Entry found;
+    if (linked) {
+        found.address = linked;
+        return found;
+    }
+    QString why;
+    found.address = symbol(fileName, symbolName, why);
+    if (!found.address)
+        found.failure = QStringLiteral("Cannot load %1: %2").arg(what, why);
+    return found;
+}
+
 } // namespace ProgramModule

@@ -15,4 +15,16 @@ namespace ProgramModule {
 // loaded for the program's life.
 void *symbol(const char *fileName, const char *symbol, QString &why);
 
+// A module's entry point as a program finds it: linked in (the tests and
+// tools link the modules' code in), or else looked up in the module.
+struct Entry
+{
+    void *address = nullptr;
+    QString failure; // "Cannot load <what>: <why>" when there is none
+};
+
+// linked: the entry point's address when the program links it in (a weak
+// reference, null otherwise). Callers keep the answer: each call may load.
+Entry entry(void *linked, const char *fileName, const char *symbol, const QString &what);
+
 } // namespace ProgramModule

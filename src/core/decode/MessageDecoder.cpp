@@ -10,29 +10,13 @@ extern "C" MessageDecoding *tollervane_new_message_decoding() __attribute__((wea
 
 namespace {
 
-struct LoadedDecoder
+// Loaded once, by whichever thread asks first.
+const ProgramModule::Entry &decoderEntry()
 {
-    NewMessageDecoding *create = nullptr;
-    QString failure;
-};
-
-const LoadedDecoder &loadedDecoder()
-{
-    // Loaded once, by whichever thread asks first.
-    static const LoadedDecoder loaded = [] {
-        LoadedDecoder result;
-        if (tollervane_new_message_decoding) {
-            result.create = tollervane_new_message_decoding;
-            return result;
-        }
-        QString why;
-        result.create = reinterpret_cast<NewMessageDecoding *>(
-            ProgramModule::symbol(TOLLERVANE_DECODER_MODULE, "tollervane_new_message_decoding", why));
-        if (!result.create)
-            result.failure = QStringLiteral("Cannot load the message decoder: ") + why;
-        return result;
-    }();
-    return loaded;
+    static const ProgramModule::Entry entry
+        = ProgramModule::entry(reinterpret_cast<void *>(tollervane_new_message_decoding), TOLLERVANE_DECODER_MODULE,
+            "tollervane_new_message_decoding", QStringLiteral("the message decoder"));
+    return entry;
 }
 
 } // namespace
@@ -43,19 +27,19 @@ MessageDecoder::~MessageDecoder() = default;
 
 bool MessageDecoder::load(QString *why)
 {
-    const LoadedDecoder &loaded = loadedDecoder();
-    if (!loaded.create && why)
-        *why = loaded.failure;
-    return loaded.create != nullptr;
+    const ProgramModule::Entry &entry = decoderEntry();
+    if (!entry.address && why)
+        *why = entry.failure;
+    return entry.address != nullptr;
 }
 
 MessageDecoding &MessageDecoder::decoding()
 {
     if (!m_decoding) {
-        const LoadedDecoder &loaded = loadedDecoder();
-        if (!loaded.create)
-            throw AppFailure(loaded.failure);
-        m_decoding.reset(loaded.create());
+        const ProgramModule::Entry &entry = decoderEntry();
+        if (!entry.address)
+            throw AppFailure(entry.failure);
+        m_decoding.reset(reinterpret_cast<NewMessageDecoding *>(entry.address)());
     }
     return *m_decoding;
 }

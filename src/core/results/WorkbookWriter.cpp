@@ -20,63 +20,49 @@ namespace {
 // The widest column a worksheet allows, in characters.
 constexpr double MaxColumnWidth = 255;
 
-struct LoadedLibrary
+// Loaded once, by whichever thread asks first.
+const ProgramModule::Entry &libraryEntry()
 {
-    const XlsxFunctions *functions = nullptr;
-    QString failure;
-};
-
-const LoadedLibrary &loadedLibrary()
-{
-    // Loaded once, by whichever thread asks first.
-    static const LoadedLibrary loaded = [] {
-        LoadedLibrary result;
-        if (tollervane_xlsx_functions) {
-            result.functions = tollervane_xlsx_functions();
-            return result;
-        }
-        QString why;
-        auto *entry = reinterpret_cast<XlsxFunctionsEntry *>(
-            ProgramModule::symbol(TOLLERVANE_WORKBOOK_MODULE, "tollervane_xlsx_functions", why));
-        result.functions = entry ? entry() : nullptr;
-        if (!result.functions)
-            result.failure = QStringLiteral("Cannot load the workbook writer: ") + why;
-        return result;
-    }();
-    return loaded;
+    static const ProgramModule::Entry entry = ProgramModule::entry(reinterpret_cast<void *>(tollervane_xlsx_functions),
+        TOLLERVANE_WORKBOOK_MODULE, "tollervane_xlsx_functions", QStringLiteral("the workbook writer"));
+    return entry;
 }
 
 const XlsxFunctions &xlsx()
 {
-    const LoadedLibrary &loaded = loadedLibrary();
-    if (!loaded.functions)
-        throw AppFailure(loaded.failure);
-    return *loaded.functions;
+    static const XlsxFunctions *const functions = [] {
+        const ProgramModule::Entry &entry = libraryEntry();
+        return entry.address ? reinterpret_cast<XlsxFunctionsEntry *>(entry.address)() : nullptr;
+    }();
+    if (!functions)
+        throw AppFailure(libraryEntry().failure);
+    return *functions;
 }
 
-AppFailure workbookFailure(lxw_error error)
+AppFailure workbookFailure(const XlsxFunctions &library, lxw_error error)
 {
-    return AppFailure(QStringLiteral("Workbook: ") + QString::fromUtf8(xlsx().errorText(error)));
+    return AppFailure(QStringLiteral("Workbook: ") + QString::fromUtf8(library.errorText(error)));
 }
 
 } // namespace
 
 bool WorkbookWriter::load(QString *why)
 {
-    const LoadedLibrary &loaded = loadedLibrary();
-    if (!loaded.functions && why)
-        *why = loaded.failure;
-    return loaded.functions != nullptr;
+    const ProgramModule::Entry &entry = libraryEntry();
+    if (!entry.address && why)
+        *why = entry.failure;
+    return entry.address != nullptr;
 }
 
 WorkbookWriter::WorkbookWriter(const QString &path, qsizetype rowsPerWorksheet)
-    : m_dataRowsPerSheet(std::clamp<qsizetype>(rowsPerWorksheet, 2, RowsPerWorksheet) - 1)
+    : m_xlsx(xlsx())
+    , m_dataRowsPerSheet(std::clamp<qsizetype>(rowsPerWorksheet, 2, RowsPerWorksheet) - 1)
 {
     // Constant-memory mode writes each finished row out at once.
     lxw_workbook_options options {};
     options.constant_memory = LXW_TRUE;
     options.use_zip64 = LXW_TRUE;
-    m_workbook = xlsx().newWorkbook(QFile::encodeName(path).constData(), &options);
+    m_workbook = m_xlsx.newWorkbook(QFile::encodeName(path).constData(), &options);
     if (!m_workbook)
         throw AppFailure(QStringLiteral("Cannot start the workbook ") + path);
     addSheet();
@@ -86,12 +72,12 @@ WorkbookWriter::~WorkbookWriter()
 {
     // An unfinished workbook is dropped without writing a file.
     if (m_workbook)
-        xlsx().free(m_workbook);
+        m_xlsx.free(m_workbook);
 }
 
 WorkbookWriter::Sheet &WorkbookWriter::addSheet()
 {
-    lxw_worksheet *worksheet = xlsx().addWorksheet(m_workbook, nullptr);
+    lxw_worksheet *worksheet = m_xlsx.addWorksheet(m_workbook, nullptr);
     if (!worksheet)
         throw AppFailure(QStringLiteral("Cannot add a worksheet to the workbook"));
     m_sheets.push_back(Sheet { worksheet, {} });
@@ -117,9 +103,9 @@ void WorkbookWriter::put(Sheet &sheet, qsizetype row, int column, const Workbook
     if (text.utf8.isEmpty())
         return;
     const lxw_error error
-        = xlsx().writeString(sheet.worksheet, lxw_row_t(row), lxw_col_t(column), text.utf8.constData(), nullptr);
+        = m_xlsx.writeString(sheet.worksheet, lxw_row_t(row), lxw_col_t(column), text.utf8.constData(), nullptr);
     if (error != LXW_NO_ERROR)
-        throw workbookFailure(error);
+        throw workbookFailure(m_xlsx, error);
 }
 
 void WorkbookWriter::writeHeader(int column, const WorkbookText &text)
@@ -150,18 +136,18 @@ void WorkbookWriter::finish()
             if (sheet.widths[c] == 0)
                 continue;
             const double width = std::min(MaxColumnWidth, double(sheet.widths[c]) + 1);
-            xlsx().setColumn(sheet.worksheet, lxw_col_t(c), lxw_col_t(c), width, nullptr);
+            m_xlsx.setColumn(sheet.worksheet, lxw_col_t(c), lxw_col_t(c), width, nullptr);
         }
     }
     // workbook_close() writes the file and frees the workbook, whatever the
     // outcome.
     lxw_workbook *workbook = m_workbook;
     m_workbook = nullptr;
-    const auto close = xlsx().close;
+    const auto close = m_xlsx.close;
     std::future<lxw_error> written = std::async(std::launch::async, [close, workbook] { return close(workbook); });
     while (written.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
         EventPump::yield();
     const lxw_error error = written.get();
     if (error != LXW_NO_ERROR)
-        throw workbookFailure(error);
+        throw workbookFailure(m_xlsx, error);
 }

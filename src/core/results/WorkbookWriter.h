@@ -6,6 +6,7 @@
 
 #include <vector>
 
+struct XlsxFunctions;
 struct lxw_workbook;
 struct lxw_worksheet;
 
@@ -60,6 +61,7 @@ private:
     Sheet &addSheet();
     void put(Sheet &sheet, qsizetype row, int column, const WorkbookText &text);
 
+    const XlsxFunctions &m_xlsx;
     lxw_workbook *m_workbook = nullptr;
     qsizetype m_dataRowsPerSheet;
     std::vector<Sheet> m_sheets;
